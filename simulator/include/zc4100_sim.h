@@ -1,0 +1,78 @@
+// The simulated ZC4100 counter: an SCPI model of the instrument. Used in-process by the VISA
+// library's simulated backend and served on TCP by zc4100-sim.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace zc::sim {
+
+using Clock = std::chrono::steady_clock;
+
+// Faults a test can ask for.
+struct Faults {
+  bool silent = false;          // never answers: every read times out
+  int disconnectAfter = 0;      // > 0: the link drops after this many messages
+  bool nonNumeric = false;      // reading queries answer with text that is not a number
+  bool longReplies = false;     // reading queries answer with more than 64 bytes
+  int replyDelayMs = 0;         // every reply becomes readable this long after its query
+  bool decimalComma = false;    // readings written with a decimal comma
+  int maxWaitMs = 0;            // > 0: a wait for a reply that is not coming ends after this long
+                                // (still a timeout for the caller), so tests need not wait 15 s
+};
+
+struct Options {
+  std::string serial = "AB12345678";
+  std::optional<std::uint64_t> seed;  // set: readings repeat run after run
+  int triggerDelayMs = -1;            // external arming: trigger this long after arming; -1 never
+  Faults faults;
+
+  // Options from configuration key/value pairs (keys case-insensitive):
+  //   serial, seed, trigger_delay_ms, fault (comma-separated: silent, disconnect, non_numeric,
+  //   long_reply, slow, decimal_comma), disconnect_after, reply_delay_ms, max_wait_ms.
+  // Unknown keys or bad values: returns nullopt and explains in *error.
+  static std::optional<Options> FromKeyValues(
+      const std::vector<std::pair<std::string, std::string>>& entries, std::string* error);
+};
+
+enum class ReadStatus { Ok, Timeout, Disconnected };
+
+// One instrument. Thread-safe: a server thread may trigger while another waits for a reply.
+class Counter {
+ public:
+  explicit Counter(Options options);
+  ~Counter();
+  Counter(const Counter&) = delete;
+  Counter& operator=(const Counter&) = delete;
+
+  // One message from the host: one or more commands separated by ';', optional trailing line
+  // feed or NUL. Queries queue their answers as one reply message ending in a line feed.
+  // Returns false when the link is down (disconnect fault).
+  bool Receive(std::string_view message);
+
+  // Waits until the next reply message is readable or the deadline passes.
+  ReadStatus Reply(std::string* message, Clock::time_point deadline);
+
+  void DeviceClear();  // discards pending input and output, as a bus device clear does
+  void GoToLocal();    // back to front-panel control
+  void Trigger();      // an external arming edge arrives now
+
+  bool Remote() const;
+  bool Disconnected() const;
+
+  // Every message received, byte for byte and in order (trailing NULs included).
+  std::vector<std::string> Received() const;
+  void ClearReceived();
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+}  // namespace zc::sim
