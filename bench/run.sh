@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Runs every benchmark against one zc4100-sim, and pyvisa-py's round trip on the same server.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+cmake --preset default >/dev/null
+cmake --build --preset default -j 2 --target bench_roundtrip zc4100-sim >/dev/null
+bin=build/default/bin
+work=$(mktemp -d)
+"$bin/zc4100-sim" --port 0 --port-file "$work/port" --seed 1 &
+sim=$!
+trap 'kill "$sim" 2>/dev/null || true; rm -rf "$work"' EXIT
+for _ in $(seq 100); do [ -s "$work/port" ] && break; sleep 0.05; done
+port=$(cat "$work/port")
+ZC_BENCH_PORT=$port "$bin/bench_roundtrip" "$@"
+/usr/bin/python3 bench/pyvisa_roundtrip.py "$port" 2
