@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -56,9 +57,18 @@ class Document {
     std::string key;      // for key=value lines, the trimmed key; empty otherwise
     std::string value;    // for key=value lines, the trimmed value
     bool isHeader = false;
+    std::string end;  // the line's own line end; empty only for a last line without one
   };
+
+  void Reindex();
+  const Line* FindKey(std::string_view section, std::string_view key) const;
+
   std::vector<Line> lines_;
-  std::string lineEnd_ = "\n";
+  std::string lineEnd_ = "\n";  // for added lines: the file's first line end
+  bool bom_ = false;            // the file started with a UTF-8 byte-order mark
+  // First occurrences only, so lookups in large files need not scan every line.
+  std::unordered_map<std::string, std::size_t> sectionIndex_;  // folded name -> header line
+  std::unordered_map<std::string, std::size_t> keyIndex_;      // folded "section]key" -> line
 };
 
 }  // namespace zc::profile
