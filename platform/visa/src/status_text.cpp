@@ -51,8 +51,8 @@ constexpr Entry kEntries[] = {
     {VI_ERROR_INP_PROT_VIOL, "VI_ERROR_INP_PROT_VIOL",
      "Device reported an input protocol error during transfer."},
     {VI_ERROR_INV_SETUP, "VI_ERROR_INV_SETUP",
-     "Unable to start operation because setup is invalid (due to attributes being set to an "
-     "inconsistent state)."},
+     "Unable to start operation because setup is invalid (for a USB instrument: no permission "
+     "to open /dev/usbtmc*; install the udev rule shipped with this program)."},
     {VI_ERROR_ALLOC, "VI_ERROR_ALLOC",
      "Insufficient system resources to perform necessary memory allocation."},
     {VI_ERROR_IO, "VI_ERROR_IO", "Could not perform operation because of I/O error."},
@@ -67,8 +67,8 @@ constexpr Entry kEntries[] = {
     {VI_ERROR_USER_BUF, "VI_ERROR_USER_BUF",
      "A specified user buffer is not valid or cannot be accessed for the required size."},
     {VI_ERROR_RSRC_BUSY, "VI_ERROR_RSRC_BUSY",
-     "The resource is valid, but VISA cannot currently access it (for a USB instrument: is the "
-     "udev rule installed so that your user may open /dev/usbtmc*?)."},
+     "The resource is valid, but VISA cannot currently access it (another program may hold "
+     "it)."},
     {VI_ERROR_INV_PARAMETER, "VI_ERROR_INV_PARAMETER",
      "The value of some parameter (which parameter is not known) is invalid."},
     {VI_ERROR_INV_MODE, "VI_ERROR_INV_MODE", "The value specified by the mode parameter is invalid."},
