@@ -8,6 +8,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   linux-libc-dev
   python3 python3-pyvisa-py lxi-tools
+  qt6-base-dev libgl-dev
+  fonts-liberation fonts-dejavu-core fonts-wqy-microhei
 )
 
 missing=()

@@ -4,6 +4,7 @@
 //   zc4100 query RESOURCE TEXT      send TEXT, print the reply
 //   zc4100 write RESOURCE TEXT      send TEXT
 //   zc4100 read RESOURCE            print a reply the instrument holds
+//   zc4100 discover                 list the counters as the front panel lists them
 //
 // Exit codes: 0 done, 1 the instrument or the library failed, 2 the command line is wrong.
 #include <cstdio>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "config.h"
+#include "instrument/device_manager.h"
 #include "visa.h"
 
 namespace {
@@ -36,6 +38,7 @@ void PrintUsage(std::FILE* out) {
       "  query RESOURCE TEXT     send TEXT and print the reply\n"
       "  write RESOURCE TEXT     send TEXT\n"
       "  read RESOURCE           print the reply the instrument holds\n"
+      "  discover                find and identify counters as the front panel does\n"
       "\n"
       "  --timeout MS            I/O timeout in milliseconds (default 5000)\n"
       "  --raw                   do not end TEXT with a line feed\n"
@@ -110,7 +113,7 @@ bool ParseArgs(int argc, char** argv, Args* args, std::string* error) {
     const char* name;
     std::size_t min, max;
   };
-  static const Shape kShapes[] = {{"find", 0, 1}, {"query", 2, 2}, {"write", 2, 2}, {"read", 1, 1}};
+  static const Shape kShapes[] = {{"find", 0, 1}, {"query", 2, 2}, {"write", 2, 2}, {"read", 1, 1}, {"discover", 0, 0}};
   for (const Shape& s : kShapes) {
     if (args->command != s.name) continue;
     if (args->operands.size() < s.min || args->operands.size() > s.max) {
@@ -179,6 +182,36 @@ int Exchange(ViSession rm, const Args& args) {
   return 0;
 }
 
+// The front panel's discovery, its messages written to the terminal.
+class CTerminalUi : public zc::fp::CUserInterface {
+ public:
+  void ShowMessage(const std::string& text, const std::string& caption,
+                   zc::fp::MessageIcon) override {
+    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+  }
+  void BeginWaitCursor() override {}
+  void EndWaitCursor() override {}
+  int TextWidth(const std::string& text) override { return static_cast<int>(text.size()); }
+};
+
+int Discover() {
+  CTerminalUi ui;
+  zc::fp::CConsoleDeviceTable console;
+  zc::fp::CDeviceManager devices(ui, console);
+  devices.DiscoverDevices();
+  std::printf("Devices and Interfaces%s\n", devices.deviceListBox.enabled ? "" : " (disabled)");
+  for (std::size_t i = 0; i < devices.deviceListBox.lines.size(); ++i) {
+    const bool selected = static_cast<int>(i) == devices.deviceListBox.selection;
+    std::printf("%s %s\n", selected ? ">" : " ", Printable(devices.deviceListBox.lines[i]).c_str());
+  }
+  if (devices.deviceCount > 0) {
+    std::printf("selected: %s (%s)\n", devices.currentResource.c_str(),
+                devices.currentKind == zc::fp::kInterfaceGpib ? "GPIB" : "USB");
+  }
+  devices.ReturnToLocal();
+  return devices.deviceCount > 0 ? 0 : kExitFailed;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -194,6 +227,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   ReportConfigProblems();
+  if (args.command == "discover") return Discover();
   ViSession rm = 0;
   ViStatus st = viOpenDefaultRM(&rm);
   if (st < VI_SUCCESS) return Fail("cannot open the resource manager", VI_NULL, st);
