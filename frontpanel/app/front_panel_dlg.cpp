@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QProxyStyle>
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QToolBar>
@@ -32,6 +33,15 @@ QFont DialogFont() {
 }
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+class CCompactTabStyle : public QProxyStyle {
+ public:
+  int pixelMetric(PixelMetric metric, const QStyleOption* option,
+                  const QWidget* widget) const override {
+    if (metric == PM_TabBarTabHSpace) return 10;
+    return QProxyStyle::pixelMetric(metric, option, widget);
+  }
+};
 
 // The settings file is missing: the message the user gets, to the letter.
 const char* kLostSettingsFile =
@@ -109,8 +119,11 @@ W* CFrontPanelDlg::Place(int id, W* widget, int x, int y, int w, int h) {
 }
 
 void CFrontPanelDlg::BuildControls() {
+  // Static texts sit at the top left of their rectangle, as in the dialog template.
   auto label = [this](int id, const char* text, int x, int y, int w, int h) {
-    return Place(id, new QLabel(QString::fromUtf8(text)), x, y, w, h);
+    auto* l = Place(id, new QLabel(QString::fromUtf8(text)), x, y, w, h);
+    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return l;
   };
 
   // Device list.
@@ -169,8 +182,12 @@ void CFrontPanelDlg::BuildControls() {
 
   // The measurement pages and the channel tabs; their settings are built on them.
   auto* pages = Place(1007, new QTabWidget, 8, 196, 334, 112);
-  for (const char* page : {"Freq & Ratio", "Time & Period", "Volt Peak", "Other Meas", "Utility",
-                           "Gate & Ext", "Limit Modes", "Scale & Offset"}) {
+  // Eight pages share the width under the chart: narrower tab margins keep them in one row.
+  auto* tabStyle = new CCompactTabStyle;
+  tabStyle->setParent(pages);
+  pages->tabBar()->setStyle(tabStyle);
+  for (const char* page : {"Freq && Ratio", "Time && Period", "Volt Peak", "Other Meas", "Utility",
+                           "Gate && Ext", "Limit Modes", "Scale && Offset"}) {
     pages->addTab(new QWidget, QString::fromUtf8(page));
   }
   auto* channels = Place(1070, new CSkinTabCtrl(1070), 356, 214, 139, 14);

@@ -113,7 +113,7 @@ TEST_F(FindTest, BadSectionsAreReportedAndSkipped) {
       "[GPIB0::9::INSTR]\nsimulate = hp53132\n"
       "[GPIB0::10::INSTR]\nsimulate = zc4100\nfault = sparks\n"
       "[GPIB0::11::INSTR]\nsimulate = zc4100\n"
-      "[gpib0::11::instr]\nsimulate = zc4100\n"
+      "[GPIB::11]\nsimulate = zc4100\n"
       "garbage line without equals\n"
       "[TCPIP0::127.0.0.2::5025::SOCKET]\nspeed = fast\n");
   Config config = LoadConfig();
