@@ -36,7 +36,9 @@ struct Options {
   // Options from configuration key/value pairs (keys case-insensitive):
   //   serial, seed, trigger_delay_ms, fault (comma-separated: silent, disconnect, non_numeric,
   //   long_reply, slow, decimal_comma), disconnect_after, reply_delay_ms, max_wait_ms.
-  // Unknown keys or bad values: returns nullopt and explains in *error.
+  // Keys may be spelled with '-' for '_'. A fault named without its number takes a default:
+  // disconnect after 1 message, slow replies 1000 ms late.
+  // Unknown keys or bad values: returns nullopt and explains in *error (which may be null).
   static std::optional<Options> FromKeyValues(
       const std::vector<std::pair<std::string, std::string>>& entries, std::string* error);
 };
@@ -56,12 +58,20 @@ class Counter {
   // Returns false when the link is down (disconnect fault).
   bool Receive(std::string_view message);
 
-  // Waits until the next reply message is readable or the deadline passes.
+  // Waits until the next reply message is readable or the deadline passes. This is a read on
+  // the bus: timing out with nothing asked queues -420 "Query UNTERMINATED".
   ReadStatus Reply(std::string* message, Clock::time_point deadline);
+
+  // Takes the next reply if it is readable now, without waiting. Unlike Reply this is not a
+  // read on the bus (a server peeking after each message raises no "Query UNTERMINATED").
+  // *nextDue, when given, gets the time a reply not yet readable is due without any further
+  // call (a slow reply, a scheduled arming edge), or nullopt.
+  bool TryReply(std::string* message, std::optional<Clock::time_point>* nextDue = nullptr);
 
   void DeviceClear();  // discards pending input and output, as a bus device clear does
   void GoToLocal();    // back to front-panel control
   void Trigger();      // an external arming edge arrives now
+  void Reconnect();    // the link is up again: a new connection, counted afresh for the faults
 
   bool Remote() const;
   bool Disconnected() const;

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <functional>
+#include <ostream>
 #include <regex>
 #include <string>
 #include <thread>
@@ -36,7 +37,9 @@ std::string Ask(Counter& c, std::string_view message) {
   return reply;
 }
 
-ReadStatus Read(Counter& c, std::string* reply) { return c.Reply(reply, Clock::now() + 10s); }
+ReadStatus Read(Counter& c, std::string* reply) {
+  return c.Reply(reply, Clock::now() + 10s);
+}
 
 // What a logging program sends before it polls *OPC? once a second.
 void ArmExternally(Counter& c) {
@@ -48,7 +51,7 @@ void ArmExternally(Counter& c) {
 
 // ---- external arming ----
 
-TEST(ExternalArm, OpcWaitsForTriggerAndAnswersOnce) {
+TEST(SimExternalArm, OpcWaitsForTriggerAndAnswersOnce) {
   Counter counter(Base());  // no scheduled edge
   ArmExternally(counter);
   EXPECT_TRUE(counter.Receive("*OPC?"));
@@ -65,7 +68,7 @@ TEST(ExternalArm, OpcWaitsForTriggerAndAnswersOnce) {
   EXPECT_EQ(Ask(counter, "*OPC?"), "1\n");
 }
 
-TEST(ExternalArm, TriggerFromAnotherThreadWakesAWaitingRead) {
+TEST(SimExternalArm, TriggerFromAnotherThreadWakesAWaitingRead) {
   Options o = Base();
   o.faults.maxWaitMs = 0;  // only the trigger may end this wait
   Counter counter(o);
@@ -81,7 +84,7 @@ TEST(ExternalArm, TriggerFromAnotherThreadWakesAWaitingRead) {
   edge.join();
 }
 
-TEST(ExternalArm, ScheduledTriggerReleasesOpc) {
+TEST(SimExternalArm, ScheduledTriggerReleasesOpc) {
   Options o = Base();
   o.triggerDelayMs = 50;
   Counter counter(o);
@@ -89,7 +92,7 @@ TEST(ExternalArm, ScheduledTriggerReleasesOpc) {
   EXPECT_EQ(Ask(counter, "*OPC?"), "1\n");
 }
 
-TEST(ExternalArm, DistantScheduledTriggerIsNotWaitedForPastMaxWait) {
+TEST(SimExternalArm, DistantScheduledTriggerIsNotWaitedForPastMaxWait) {
   Options o = Base();
   o.triggerDelayMs = 600000;
   Counter counter(o);
@@ -101,7 +104,7 @@ TEST(ExternalArm, DistantScheduledTriggerIsNotWaitedForPastMaxWait) {
   EXPECT_EQ(Read(counter, &reply), ReadStatus::Ok);
 }
 
-TEST(ExternalArm, OpcCommandSetsItsBitAtTheTrigger) {
+TEST(SimExternalArm, OpcCommandSetsItsBitAtTheTrigger) {
   Counter counter(Base());
   ArmExternally(counter);
   EXPECT_TRUE(counter.Receive("*OPC"));
@@ -114,17 +117,20 @@ struct ImmediateCase {
   const char* name;
   const char* setup;
 };
+void PrintTo(const ImmediateCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
-class OpcAtOnce : public ::testing::TestWithParam<ImmediateCase> {};
+class SimOpcAtOnce : public ::testing::TestWithParam<ImmediateCase> {};
 
-TEST_P(OpcAtOnce, NothingToWaitFor) {
+TEST_P(SimOpcAtOnce, NothingToWaitFor) {
   Counter counter(Base());
   EXPECT_TRUE(counter.Receive(GetParam().setup));
   EXPECT_EQ(Ask(counter, "*OPC?"), "1\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Setups, OpcAtOnce,
+    Setups, SimOpcAtOnce,
     ::testing::Values(
         ImmediateCase{"ImmediateArming", "freq:arm:sour imm;:init:cont on;:init:cont off"},
         ImmediateCase{"ContinuousMode", "freq:arm:sour ext;:init:cont on"},
@@ -138,10 +144,13 @@ struct GroupCase {
   const char* name;
   const char* setup;
 };
+void PrintTo(const GroupCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
-class ArmGroups : public ::testing::TestWithParam<GroupCase> {};
+class SimArmGroups : public ::testing::TestWithParam<GroupCase> {};
 
-TEST_P(ArmGroups, EachGroupWaitsOnItsOwnArming) {
+TEST_P(SimArmGroups, EachGroupWaitsOnItsOwnArming) {
   Counter counter(Base());
   EXPECT_TRUE(counter.Receive(GetParam().setup));
   EXPECT_TRUE(counter.Receive("INIT:CONT OFF;:INIT;*OPC?"));
@@ -152,7 +161,7 @@ TEST_P(ArmGroups, EachGroupWaitsOnItsOwnArming) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Groups, ArmGroups,
+    Groups, SimArmGroups,
     ::testing::Values(GroupCase{"Frequency", "FREQ:ARM:STAR:SOUR EXT"},
                       GroupCase{"FrequencyStop", "CONF:PER (@1);:FREQ:ARM:STOP:SOUR EXT"},
                       GroupCase{"TimeInterval", "CONF:TINT;:TINT:ARM:SOUR EXT"},
@@ -162,14 +171,14 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---- bus behaviour: interrupted and unterminated queries, device clear ----
 
-TEST(Bus, NewMessageInterruptsAnUnreadAnswer) {
+TEST(SimBus, NewMessageInterruptsAnUnreadAnswer) {
   Counter counter(Base());
   EXPECT_TRUE(counter.Receive("*IDN?"));
   EXPECT_EQ(Ask(counter, "FUNC?"), "\"FREQ\"\n");
   EXPECT_EQ(Ask(counter, "SYST:ERR?"), "-410,\"Query INTERRUPTED\"\n");
 }
 
-TEST(Bus, ReadWithNothingAskedIsUnterminated) {
+TEST(SimBus, ReadWithNothingAskedIsUnterminated) {
   Counter counter(Base());
   EXPECT_TRUE(counter.Receive("*CLS"));
   std::string reply;
@@ -178,7 +187,7 @@ TEST(Bus, ReadWithNothingAskedIsUnterminated) {
   EXPECT_EQ(Ask(counter, "*ESR?"), "4\n");
 }
 
-TEST(Bus, TryReplyPeeksWithoutSideEffects) {
+TEST(SimBus, TryReplyPeeksWithoutSideEffects) {
   Counter counter(Base());
   std::string reply;
   std::optional<Clock::time_point> due = Clock::now();
@@ -189,7 +198,7 @@ TEST(Bus, TryReplyPeeksWithoutSideEffects) {
   EXPECT_EQ(Ask(counter, "SYST:ERR?"), "+0,\"No error\"\n");
 }
 
-TEST(Bus, DeviceClearDiscardsAnswersAndHeldOpc) {
+TEST(SimBus, DeviceClearDiscardsAnswersAndHeldOpc) {
   Counter counter(Base());
   EXPECT_TRUE(counter.Receive("*IDN?"));
   counter.DeviceClear();
@@ -206,7 +215,7 @@ TEST(Bus, DeviceClearDiscardsAnswersAndHeldOpc) {
 
 // ---- faults ----
 
-TEST(Faults, SilentNeverAnswersButStillObeys) {
+TEST(SimFaults, SilentNeverAnswersButStillObeys) {
   Options o = Base();
   o.faults.silent = true;
   Counter counter(o);
@@ -218,7 +227,7 @@ TEST(Faults, SilentNeverAnswersButStillObeys) {
   EXPECT_FALSE(counter.Remote());
 }
 
-TEST(Faults, SilentWithoutMaxWaitRunsToTheDeadline) {
+TEST(SimFaults, SilentWithoutMaxWaitRunsToTheDeadline) {
   Options o = Base();
   o.faults.silent = true;
   o.faults.maxWaitMs = 0;
@@ -228,7 +237,7 @@ TEST(Faults, SilentWithoutMaxWaitRunsToTheDeadline) {
   EXPECT_EQ(counter.Reply(&reply, Clock::now() + 20ms), ReadStatus::Timeout);
 }
 
-TEST(Faults, DisconnectAfterNMessages) {
+TEST(SimFaults, DisconnectAfterNMessages) {
   Options o = Base();
   o.faults.disconnectAfter = 2;
   Counter counter(o);
@@ -246,14 +255,14 @@ TEST(Faults, DisconnectAfterNMessages) {
   EXPECT_EQ(Ask(counter, "*OPC?"), "1\n");
 }
 
-TEST(Faults, SlowRepliesArriveAfterTheirDelay) {
+TEST(SimFaults, SlowRepliesArriveAfterTheirDelay) {
   Options o = Base();
   o.faults.replyDelayMs = 40;
   Counter counter(o);
   EXPECT_EQ(Ask(counter, "*IDN?"), "Zarnith,ZC4100,AB12345678,1.03\n");
 }
 
-TEST(Faults, SlowReplyBeyondTheDeadlineTimesOutAndStaysReadable) {
+TEST(SimFaults, SlowReplyBeyondTheDeadlineTimesOutAndStaysReadable) {
   Options o = Base();
   o.faults.replyDelayMs = 200;
   Counter counter(o);
@@ -264,7 +273,7 @@ TEST(Faults, SlowReplyBeyondTheDeadlineTimesOutAndStaysReadable) {
   EXPECT_EQ(reply, "Zarnith,ZC4100,AB12345678,1.03\n");
 }
 
-TEST(Faults, MaxWaitCapsAWaitForNothing) {
+TEST(SimFaults, MaxWaitCapsAWaitForNothing) {
   Counter counter(Base());
   std::string reply;
   EXPECT_EQ(counter.Reply(&reply, Clock::now() + 24h), ReadStatus::Timeout);
@@ -275,10 +284,13 @@ struct ReadingFaultCase {
   std::function<void(Options&)> apply;
   const char* pattern;  // a reading must match this
 };
+void PrintTo(const ReadingFaultCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
-class ReadingFaults : public ::testing::TestWithParam<ReadingFaultCase> {};
+class SimReadingFaults : public ::testing::TestWithParam<ReadingFaultCase> {};
 
-TEST_P(ReadingFaults, ReadingsAreBentButOtherRepliesAreNot) {
+TEST_P(SimReadingFaults, ReadingsAreBentButOtherRepliesAreNot) {
   Options o = Base();
   GetParam().apply(o);
   Counter counter(o);
@@ -291,20 +303,20 @@ TEST_P(ReadingFaults, ReadingsAreBentButOtherRepliesAreNot) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Kinds, ReadingFaults,
-    ::testing::Values(
-        ReadingFaultCase{"None", [](Options&) {}, R"([+-]\d\.\d{11}E[+-]\d{3}\n)"},
-        ReadingFaultCase{"NonNumeric", [](Options& o) { o.faults.nonNumeric = true; },
-                         R"([^0-9+\-.]*\n)"},
-        ReadingFaultCase{"Long", [](Options& o) { o.faults.longReplies = true; },
-                         R"([+-]\d\.\d{11}0{61}E[+-]\d{3}\n)"},  // 80 characters
-        ReadingFaultCase{"DecimalComma", [](Options& o) { o.faults.decimalComma = true; },
-                         R"([+-]\d,\d{11}E[+-]\d{3}\n)"}),
+    Kinds, SimReadingFaults,
+    ::testing::Values(ReadingFaultCase{"None", [](Options&) {}, R"([+-]\d\.\d{11}E[+-]\d{3}\n)"},
+                      ReadingFaultCase{"NonNumeric", [](Options& o) { o.faults.nonNumeric = true; },
+                                       R"([^0-9+\-.]*\n)"},
+                      ReadingFaultCase{"Long", [](Options& o) { o.faults.longReplies = true; },
+                                       R"([+-]\d\.\d{11}0{61}E[+-]\d{3}\n)"},  // 80 characters
+                      ReadingFaultCase{"DecimalComma",
+                                       [](Options& o) { o.faults.decimalComma = true; },
+                                       R"([+-]\d,\d{11}E[+-]\d{3}\n)"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // ---- remote/local and the record of messages ----
 
-TEST(Remote, LocalOnlyByGoToLocalOrRlstLoc) {
+TEST(SimRemote, LocalOnlyByGoToLocalOrRlstLoc) {
   Counter counter(Base());
   EXPECT_FALSE(counter.Remote()) << "front panel at power-on";
   EXPECT_TRUE(counter.Receive("*CLS"));
@@ -319,7 +331,7 @@ TEST(Remote, LocalOnlyByGoToLocalOrRlstLoc) {
   EXPECT_EQ(Ask(counter, "SYST:COMM:RLST?"), "RWL\n");
 }
 
-TEST(Received, KeepsEveryMessageByteForByte) {
+TEST(SimReceived, KeepsEveryMessageByteForByte) {
   Counter counter(Base());
   const std::string messages[] = {std::string("syst:comm:rlst loc\0", 19), "*IDN?\n",
                                   std::string("\0\xff;\n\0", 5), ""};

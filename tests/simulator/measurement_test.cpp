@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <ostream>
 #include <regex>
 #include <string>
 #include <vector>
@@ -41,7 +42,9 @@ double Reading(Counter& c, std::string_view query) {
   return std::strtod(r.c_str(), nullptr);
 }
 
-void ExpectNoError(Counter& c) { EXPECT_EQ(Ask(c, "SYST:ERR?"), "+0,\"No error\"\n"); }
+void ExpectNoError(Counter& c) {
+  EXPECT_EQ(Ask(c, "SYST:ERR?"), "+0,\"No error\"\n");
+}
 
 double StdDev(const std::vector<double>& v) {
   double mean = 0;
@@ -60,10 +63,13 @@ struct FunctionCase {
   double low;        // plausible reading range
   double high;
 };
+void PrintTo(const FunctionCase& c, std::ostream* os) {
+  *os << c.setup;
+}
 
-class Functions : public ::testing::TestWithParam<FunctionCase> {};
+class SimFunctions : public ::testing::TestWithParam<FunctionCase> {};
 
-TEST_P(Functions, FuncAnswerAndReadingFollowTheConfiguration) {
+TEST_P(SimFunctions, FuncAnswerAndReadingFollowTheConfiguration) {
   const FunctionCase& c = GetParam();
   Counter counter(Seeded());
   EXPECT_TRUE(counter.Receive(c.setup));
@@ -77,43 +83,42 @@ TEST_P(Functions, FuncAnswerAndReadingFollowTheConfiguration) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Each, Functions,
-    ::testing::Values(
-        FunctionCase{"FUNC 'FREQ 1'", "FREQ", 9.9999e6, 10.0001e6},
-        FunctionCase{"FUNC 'FREQ 2'", "FREQ 2", 4.9999e6, 5.0001e6},
-        FunctionCase{"FUNC \"FREQ 3\"", "FREQ 3", 1.1999e9, 1.2001e9},
-        FunctionCase{"FUNC 'FREQuency:RATio 2,1'", "FREQ:RAT 2,1", 0.4999, 0.5001},
-        FunctionCase{"FUNC 'PER (@2)'", "PER 2", 1.999e-7, 2.001e-7},
-        FunctionCase{"CONF:FREQ:RAT (@1),(@2)", "FREQ:RAT", 1.9999, 2.0001},
-        FunctionCase{"CONF:FREQ:RAT (@1),(@3)", "FREQ:RAT 1,3", 8.333e-3, 8.334e-3},
-        FunctionCase{"CONF:FREQ:RAT (@2),(@1)", "FREQ:RAT 2,1", 0.4999, 0.5001},
-        FunctionCase{"CONF:FREQ:RAT (@3),(@1)", "FREQ:RAT 3,1", 119.99, 120.01},
-        FunctionCase{"CONF:PER (@1)", "PER", 0.9999e-7, 1.0001e-7},
-        FunctionCase{"CONF:PER (@2)", "PER 2", 1.9999e-7, 2.0001e-7},
-        FunctionCase{"CONF:PER (@3)", "PER 3", 8.333e-10, 8.334e-10},
-        FunctionCase{"CONF:RTIM", "RTIM", 1e-9, 20e-9},
-        FunctionCase{"CONF:FTIM", "FTIM", 1e-9, 20e-9},
-        FunctionCase{"CONF:PWID", "PWID", 30e-9, 70e-9},
-        FunctionCase{"CONF:NWID", "NWID", 30e-9, 70e-9},
-        FunctionCase{"CONF:TINT", "TINT", 1e-9, 1e-6},
-        FunctionCase{"CONF:PHAS", "PHAS", 0, 360},
-        FunctionCase{"CONF:DCYC", "DCYC", 30, 70},
-        FunctionCase{"CONF:TOTalize:TIMED (@1)", "TOT:TIM", 1, 1e12},
-        FunctionCase{"CONF:VOLT:PTP (@1)", "VOLT:PTP", 0.9, 1.1},
-        FunctionCase{"CONF:VOLT:MAX (@2)", "VOLT:MAX 2", 1.6, 1.7},  // AC coupled
-        FunctionCase{"INP2:COUP DC;:CONF:VOLT:MAX (@2)", "VOLT:MAX 2", 3.2, 3.4},
-        FunctionCase{"CONF:VOLT:MIN (@1)", "VOLT:MIN", -0.6, -0.4},
-        FunctionCase{"INP2:COUP DC;:CONF:VOLT:CENT (@2)", "VOLT:CENT 2", 1.6, 1.7},
-        FunctionCase{"CONF:VOLT:CENT (@2)", "VOLT:CENT 2", -0.05, 0.05}));
+    Each, SimFunctions,
+    ::testing::Values(FunctionCase{"FUNC 'FREQ 1'", "FREQ", 9.9999e6, 10.0001e6},
+                      FunctionCase{"FUNC 'FREQ 2'", "FREQ 2", 4.9999e6, 5.0001e6},
+                      FunctionCase{"FUNC \"FREQ 3\"", "FREQ 3", 1.1999e9, 1.2001e9},
+                      FunctionCase{"FUNC 'FREQuency:RATio 2,1'", "FREQ:RAT 2,1", 0.4999, 0.5001},
+                      FunctionCase{"FUNC 'PER (@2)'", "PER 2", 1.999e-7, 2.001e-7},
+                      FunctionCase{"CONF:FREQ:RAT (@1),(@2)", "FREQ:RAT", 1.9999, 2.0001},
+                      FunctionCase{"CONF:FREQ:RAT (@1),(@3)", "FREQ:RAT 1,3", 8.333e-3, 8.334e-3},
+                      FunctionCase{"CONF:FREQ:RAT (@2),(@1)", "FREQ:RAT 2,1", 0.4999, 0.5001},
+                      FunctionCase{"CONF:FREQ:RAT (@3),(@1)", "FREQ:RAT 3,1", 119.99, 120.01},
+                      FunctionCase{"CONF:PER (@1)", "PER", 0.9999e-7, 1.0001e-7},
+                      FunctionCase{"CONF:PER (@2)", "PER 2", 1.9999e-7, 2.0001e-7},
+                      FunctionCase{"CONF:PER (@3)", "PER 3", 8.333e-10, 8.334e-10},
+                      FunctionCase{"CONF:RTIM", "RTIM", 1e-9, 20e-9},
+                      FunctionCase{"CONF:FTIM", "FTIM", 1e-9, 20e-9},
+                      FunctionCase{"CONF:PWID", "PWID", 30e-9, 70e-9},
+                      FunctionCase{"CONF:NWID", "NWID", 30e-9, 70e-9},
+                      FunctionCase{"CONF:TINT", "TINT", 1e-9, 1e-6},
+                      FunctionCase{"CONF:PHAS", "PHAS", 0, 360},
+                      FunctionCase{"CONF:DCYC", "DCYC", 30, 70},
+                      FunctionCase{"CONF:TOTalize:TIMED (@1)", "TOT:TIM", 1, 1e12},
+                      FunctionCase{"CONF:VOLT:PTP (@1)", "VOLT:PTP", 0.9, 1.1},
+                      FunctionCase{"CONF:VOLT:MAX (@2)", "VOLT:MAX 2", 1.6, 1.7},  // AC coupled
+                      FunctionCase{"INP2:COUP DC;:CONF:VOLT:MAX (@2)", "VOLT:MAX 2", 3.2, 3.4},
+                      FunctionCase{"CONF:VOLT:MIN (@1)", "VOLT:MIN", -0.6, -0.4},
+                      FunctionCase{"INP2:COUP DC;:CONF:VOLT:CENT (@2)", "VOLT:CENT 2", 1.6, 1.7},
+                      FunctionCase{"CONF:VOLT:CENT (@2)", "VOLT:CENT 2", -0.05, 0.05}));
 
-TEST(Functions, MeasureQueryConfiguresAndReads) {
+TEST(SimFunctionQueries, MeasureQueryConfiguresAndReads) {
   Counter counter(Seeded());
   double v = Reading(counter, "MEAS:PER? (@2)");
   EXPECT_NEAR(v, 2e-7, 1e-11);
   EXPECT_EQ(Ask(counter, "FUNC?"), "\"PER 2\"\n");
 }
 
-TEST(Functions, TotalizeGrowsWithEachReading) {
+TEST(SimFunctionQueries, TotalizeGrowsWithEachReading) {
   Counter counter(Seeded());
   EXPECT_TRUE(counter.Receive("CONF:TOT:TIMED (@1);:TOT:ARM:STOP:SOUR TIM;TIM 1S"));
   double a = Reading(counter, "READ?");
@@ -124,16 +129,20 @@ TEST(Functions, TotalizeGrowsWithEachReading) {
 
 // ---- the number format ----
 
-TEST(Format, ENotationForEveryMagnitudeAndSign) {
+TEST(SimFormat, ENotationForEveryMagnitudeAndSign) {
   struct Case {
     const char* value;
     const char* formatted;
   };
   const Case cases[] = {
-      {"0", "+0.00000000000E+000"},         {"-0", "+0.00000000000E+000"},
-      {"-1.25", "-1.25000000000E+000"},     {"10000000.0012", "+1.00000000012E+007"},
-      {"1.5E-300", "+1.50000000000E-300"},  {"12345678901234", "+1.23456789012E+013"},
-      {"9.999999999999", "+1.00000000000E+001"}, {"1E100", "+1.00000000000E+100"},
+      {"0", "+0.00000000000E+000"},
+      {"-0", "+0.00000000000E+000"},
+      {"-1.25", "-1.25000000000E+000"},
+      {"10000000.0012", "+1.00000000012E+007"},
+      {"1.5E-300", "+1.50000000000E-300"},
+      {"12345678901234", "+1.23456789012E+013"},
+      {"9.999999999999", "+1.00000000000E+001"},
+      {"1E100", "+1.00000000000E+100"},
   };
   Counter counter(Seeded());
   for (const Case& c : cases) {
@@ -148,10 +157,13 @@ struct GateCase {
   const char* shortGate;
   const char* longGate;
 };
+void PrintTo(const GateCase& c, std::ostream* os) {
+  *os << c.shortGate;
+}
 
-class Gate : public ::testing::TestWithParam<GateCase> {};
+class SimGate : public ::testing::TestWithParam<GateCase> {};
 
-TEST_P(Gate, LongerGateGivesQuieterFrequency) {
+TEST_P(SimGate, LongerGateGivesQuieterFrequency) {
   auto spread = [](const char* setup) {
     Counter counter(Seeded(3));
     EXPECT_TRUE(counter.Receive(setup));
@@ -166,13 +178,13 @@ TEST_P(Gate, LongerGateGivesQuieterFrequency) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    StopSources, Gate,
+    StopSources, SimGate,
     ::testing::Values(GateCase{"FREQ:ARM:STOP:SOUR TIM;TIM 10 mS", "FREQ:ARM:STOP:SOUR TIM;TIM 1"},
                       GateCase{"FREQ:ARM:STOP:SOUR DIG;DIG 5", "FREQ:ARM:STOP:SOUR DIG;DIG 11"},
                       GateCase{"CONF:PER;:FREQ:ARM:STOP:SOUR TIM;TIM 0.01",
                                "CONF:PER;:FREQ:ARM:STOP:SOUR TIM;TIM 2"}));
 
-TEST(Reference, ExternalReferenceRemovesTheTimebaseOffset) {
+TEST(SimReference, ExternalReferenceRemovesTheTimebaseOffset) {
   auto mean = [](const char* setup) {
     Counter counter(Seeded(5));
     EXPECT_TRUE(counter.Receive(setup));
@@ -188,7 +200,7 @@ TEST(Reference, ExternalReferenceRemovesTheTimebaseOffset) {
 
 // ---- when a new measurement is taken ----
 
-TEST(RunControl, SingleModeFetchRepeatsUntilANewMeasurement) {
+TEST(SimRunControl, SingleModeFetchRepeatsUntilANewMeasurement) {
   Counter counter(Seeded());
   EXPECT_TRUE(counter.Receive("INIT:CONT OFF"));
   std::string a = Ask(counter, "FETC?");
@@ -199,7 +211,7 @@ TEST(RunControl, SingleModeFetchRepeatsUntilANewMeasurement) {
   EXPECT_NE(Ask(counter, "FETC?"), b);
 }
 
-TEST(RunControl, ContinuousModeFetchesFreshReadings) {
+TEST(SimRunControl, ContinuousModeFetchesFreshReadings) {
   Counter counter(Seeded());
   EXPECT_TRUE(counter.Receive("INIT:CONT ON"));
   EXPECT_NE(Ask(counter, "FETC?"), Ask(counter, "FETC?"));
@@ -207,7 +219,7 @@ TEST(RunControl, ContinuousModeFetchesFreshReadings) {
 
 // ---- math and statistics ----
 
-TEST(Math, CalcDataAppliesScaleAndOffsetOnlyWhenOn) {
+TEST(SimMath, CalcDataAppliesScaleAndOffsetOnlyWhenOn) {
   Counter counter(Seeded());
   EXPECT_TRUE(counter.Receive("INIT:CONT OFF;:TRACE SCALE,2;:TRACE OFFSET,3000.000000 KHZ"));
   EXPECT_TRUE(counter.Receive("INIT"));
@@ -220,7 +232,7 @@ TEST(Math, CalcDataAppliesScaleAndOffsetOnlyWhenOn) {
   EXPECT_EQ(Reading(counter, "calc:data?"), plain);
 }
 
-class Statistics : public ::testing::Test {
+class SimStatistics : public ::testing::Test {
  protected:
   // One block of ten readings per INIT, so every statistic sees the same readings.
   void SetUp() override {
@@ -235,7 +247,7 @@ class Statistics : public ::testing::Test {
   Counter counter_{Seeded()};
 };
 
-TEST_F(Statistics, TypesAgreeWithEachOther) {
+TEST_F(SimStatistics, TypesAgreeWithEachOther) {
   double mean = Stat("MEAN"), sdev = Stat("SDEV"), max = Stat("MAX"), min = Stat("MIN");
   double delta = Stat("Delta"), last = Stat("Meas");
   EXPECT_NEAR(mean, 1e7, 1);
@@ -247,7 +259,7 @@ TEST_F(Statistics, TypesAgreeWithEachOther) {
   EXPECT_EQ(last, Reading(counter_, "FETC?")) << "Meas is the latest reading";
 }
 
-TEST_F(Statistics, LimitFilterKeepsFailingReadingsOut) {
+TEST_F(SimStatistics, LimitFilterKeepsFailingReadingsOut) {
   // Every reading of 10 MHz fails a 0..1 Hz limit, so no reading is left to average.
   EXPECT_TRUE(counter_.Receive(
       "CALC2:LIM:STAT ON;:CALC2:LIM:UPP 1 HZ;:CALC2:LIM:LOW 0;:CALC3:LFIL:STAT ON"));
@@ -261,7 +273,7 @@ TEST_F(Statistics, LimitFilterKeepsFailingReadingsOut) {
 
 // ---- repeatability ----
 
-TEST(Seed, SameSeedSameReadingsOtherSeedOthers) {
+TEST(SimSeed, SameSeedSameReadingsOtherSeedOthers) {
   auto run = [](std::uint64_t seed) {
     Counter counter(Seeded(seed));
     std::vector<std::string> r;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,10 +19,13 @@ struct GoodCase {
   Entries entries;
   std::function<void(const Options&)> check;
 };
+void PrintTo(const GoodCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
-class GoodOptions : public ::testing::TestWithParam<GoodCase> {};
+class SimGoodOptions : public ::testing::TestWithParam<GoodCase> {};
 
-TEST_P(GoodOptions, Parsed) {
+TEST_P(SimGoodOptions, Parsed) {
   std::string error = "untouched";
   std::optional<Options> o = Options::FromKeyValues(GetParam().entries, &error);
   ASSERT_TRUE(o.has_value()) << error;
@@ -29,96 +33,104 @@ TEST_P(GoodOptions, Parsed) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Keys, GoodOptions,
-    ::testing::Values(
-        GoodCase{"Empty", {}, [](const Options& o) {
-                   EXPECT_EQ(o.serial, "AB12345678");
-                   EXPECT_FALSE(o.seed.has_value());
-                   EXPECT_EQ(o.triggerDelayMs, -1);
-                   EXPECT_FALSE(o.faults.silent);
-                   EXPECT_EQ(o.faults.disconnectAfter, 0);
-                 }},
-        GoodCase{"Scalars",
-                 {{"serial", " ZX-1 "}, {"SEED", "18446744073709551615"},
-                  {"Trigger_Delay_MS", "250"}, {"reply_delay_ms", "0"}, {"max_wait_ms", "75"}},
-                 [](const Options& o) {
-                   EXPECT_EQ(o.serial, "ZX-1");
-                   EXPECT_EQ(o.seed, 18446744073709551615ULL);
-                   EXPECT_EQ(o.triggerDelayMs, 250);
-                   EXPECT_EQ(o.faults.replyDelayMs, 0);
-                   EXPECT_EQ(o.faults.maxWaitMs, 75);
-                 }},
-        GoodCase{"DashesLikeTheServerFlags",
-                 {{"trigger-delay-ms", "-1"}, {"disconnect-after", "4"}},
-                 [](const Options& o) {
-                   EXPECT_EQ(o.triggerDelayMs, -1);
-                   EXPECT_EQ(o.faults.disconnectAfter, 4);
-                 }},
-        GoodCase{"EveryFault",
-                 {{"fault", "silent, Non_Numeric,long_reply,DECIMAL_COMMA"}},
-                 [](const Options& o) {
-                   EXPECT_TRUE(o.faults.silent);
-                   EXPECT_TRUE(o.faults.nonNumeric);
-                   EXPECT_TRUE(o.faults.longReplies);
-                   EXPECT_TRUE(o.faults.decimalComma);
-                   EXPECT_EQ(o.faults.replyDelayMs, 0);
-                 }},
-        GoodCase{"NamedFaultsGetDefaultNumbers",
-                 {{"fault", "disconnect,slow"}},
-                 [](const Options& o) {
-                   EXPECT_EQ(o.faults.disconnectAfter, 1);
-                   EXPECT_EQ(o.faults.replyDelayMs, 1000);
-                 }},
-        GoodCase{"ExplicitNumbersWinWhicheverComesFirst",
-                 {{"disconnect_after", "5"}, {"fault", "disconnect,slow"},
-                  {"reply_delay_ms", "20"}},
-                 [](const Options& o) {
-                   EXPECT_EQ(o.faults.disconnectAfter, 5);
-                   EXPECT_EQ(o.faults.replyDelayMs, 20);
-                 }},
-        GoodCase{"EmptyFaultList", {{"fault", ""}}, [](const Options& o) {
-                   EXPECT_FALSE(o.faults.silent);
-                   EXPECT_EQ(o.faults.disconnectAfter, 0);
-                 }}),
+    Keys, SimGoodOptions,
+    ::testing::Values(GoodCase{"Empty",
+                               {},
+                               [](const Options& o) {
+                                 EXPECT_EQ(o.serial, "AB12345678");
+                                 EXPECT_FALSE(o.seed.has_value());
+                                 EXPECT_EQ(o.triggerDelayMs, -1);
+                                 EXPECT_FALSE(o.faults.silent);
+                                 EXPECT_EQ(o.faults.disconnectAfter, 0);
+                               }},
+                      GoodCase{"Scalars",
+                               {{"serial", " ZX-1 "},
+                                {"SEED", "18446744073709551615"},
+                                {"Trigger_Delay_MS", "250"},
+                                {"reply_delay_ms", "0"},
+                                {"max_wait_ms", "75"}},
+                               [](const Options& o) {
+                                 EXPECT_EQ(o.serial, "ZX-1");
+                                 EXPECT_EQ(o.seed, 18446744073709551615ULL);
+                                 EXPECT_EQ(o.triggerDelayMs, 250);
+                                 EXPECT_EQ(o.faults.replyDelayMs, 0);
+                                 EXPECT_EQ(o.faults.maxWaitMs, 75);
+                               }},
+                      GoodCase{"DashesLikeTheServerFlags",
+                               {{"trigger-delay-ms", "-1"}, {"disconnect-after", "4"}},
+                               [](const Options& o) {
+                                 EXPECT_EQ(o.triggerDelayMs, -1);
+                                 EXPECT_EQ(o.faults.disconnectAfter, 4);
+                               }},
+                      GoodCase{"EveryFault",
+                               {{"fault", "silent, Non_Numeric,long_reply,DECIMAL_COMMA"}},
+                               [](const Options& o) {
+                                 EXPECT_TRUE(o.faults.silent);
+                                 EXPECT_TRUE(o.faults.nonNumeric);
+                                 EXPECT_TRUE(o.faults.longReplies);
+                                 EXPECT_TRUE(o.faults.decimalComma);
+                                 EXPECT_EQ(o.faults.replyDelayMs, 0);
+                               }},
+                      GoodCase{"NamedFaultsGetDefaultNumbers",
+                               {{"fault", "disconnect,slow"}},
+                               [](const Options& o) {
+                                 EXPECT_EQ(o.faults.disconnectAfter, 1);
+                                 EXPECT_EQ(o.faults.replyDelayMs, 1000);
+                               }},
+                      GoodCase{"ExplicitNumbersWinWhicheverComesFirst",
+                               {{"disconnect_after", "5"},
+                                {"fault", "disconnect,slow"},
+                                {"reply_delay_ms", "20"}},
+                               [](const Options& o) {
+                                 EXPECT_EQ(o.faults.disconnectAfter, 5);
+                                 EXPECT_EQ(o.faults.replyDelayMs, 20);
+                               }},
+                      GoodCase{"EmptyFaultList",
+                               {{"fault", ""}},
+                               [](const Options& o) {
+                                 EXPECT_FALSE(o.faults.silent);
+                                 EXPECT_EQ(o.faults.disconnectAfter, 0);
+                               }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct BadCase {
   std::string key;
   std::string value;
 };
+void PrintTo(const BadCase& c, std::ostream* os) {
+  *os << c.key << "=" << c.value;
+}
 
-class BadOptions : public ::testing::TestWithParam<BadCase> {};
+class SimBadOptions : public ::testing::TestWithParam<BadCase> {};
 
-TEST_P(BadOptions, RefusedWithAnExplanation) {
+TEST_P(SimBadOptions, RefusedWithAnExplanation) {
   std::string error;
   std::optional<Options> o =
       Options::FromKeyValues({{"seed", "1"}, {GetParam().key, GetParam().value}}, &error);
   EXPECT_FALSE(o.has_value());
   // The message names what was wrong so a user can find it in the configuration.
-  EXPECT_NE(error.find(GetParam().key.empty() ? "''" : GetParam().key), std::string::npos)
-      << error;
+  EXPECT_NE(error.find(GetParam().key.empty() ? "''" : GetParam().key), std::string::npos) << error;
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Values, BadOptions,
+    Values, SimBadOptions,
     ::testing::Values(BadCase{"colour", "red"}, BadCase{"", "1"}, BadCase{"seed", "-1"},
                       BadCase{"seed", "12abc"}, BadCase{"seed", ""},
-                      BadCase{"seed", "99999999999999999999999"},
-                      BadCase{"trigger_delay_ms", "-2"}, BadCase{"trigger_delay_ms", "1.5"},
-                      BadCase{"trigger_delay_ms", "999999999999"},
-                      BadCase{"disconnect_after", "x"}, BadCase{"disconnect_after", "-1"},
-                      BadCase{"reply_delay_ms", "-5"}, BadCase{"max_wait_ms", "1e3"},
-                      BadCase{"serial", ""}, BadCase{"serial", "A,B"},
-                      BadCase{"serial", std::string("A\nB")},
+                      BadCase{"seed", "99999999999999999999999"}, BadCase{"trigger_delay_ms", "-2"},
+                      BadCase{"trigger_delay_ms", "1.5"},
+                      BadCase{"trigger_delay_ms", "999999999999"}, BadCase{"disconnect_after", "x"},
+                      BadCase{"disconnect_after", "-1"}, BadCase{"reply_delay_ms", "-5"},
+                      BadCase{"max_wait_ms", "1e3"}, BadCase{"serial", ""},
+                      BadCase{"serial", "A,B"}, BadCase{"serial", std::string("A\nB")},
                       BadCase{"serial", std::string(65, 'S')}));
 
-TEST(BadOptions, UnknownFaultIsNamed) {
+TEST(SimOptionErrors, UnknownFaultIsNamed) {
   std::string error;
   EXPECT_FALSE(Options::FromKeyValues({{"fault", "silent,gremlins"}}, &error).has_value());
   EXPECT_NE(error.find("gremlins"), std::string::npos) << error;
 }
 
-TEST(BadOptions, NullErrorPointerIsAllowed) {
+TEST(SimOptionErrors, NullErrorPointerIsAllowed) {
   EXPECT_FALSE(Options::FromKeyValues({{"nope", "1"}}, nullptr).has_value());
 }
 

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <ostream>
 #include <string>
 
 #include "zc4100_sim.h"
@@ -31,7 +32,9 @@ std::string Ask(Counter& c, std::string_view message) {
   return reply;
 }
 
-std::string NextError(Counter& c) { return Ask(c, "SYST:ERR?"); }
+std::string NextError(Counter& c) {
+  return Ask(c, "SYST:ERR?");
+}
 
 double Number(const std::string& reply) {
   char* end = nullptr;
@@ -47,10 +50,13 @@ struct FormCase {
   const char* query;
   const char* answer;
 };
+void PrintTo(const FormCase& c, std::ostream* os) {
+  *os << c.set;
+}
 
-class HeaderForms : public ::testing::TestWithParam<FormCase> {};
+class SimHeaderForms : public ::testing::TestWithParam<FormCase> {};
 
-TEST_P(HeaderForms, SetThenQueryAnswers) {
+TEST_P(SimHeaderForms, SetThenQueryAnswers) {
   const FormCase& c = GetParam();
   Counter counter(Quick());
   EXPECT_TRUE(counter.Receive(c.set));
@@ -59,7 +65,7 @@ TEST_P(HeaderForms, SetThenQueryAnswers) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Commands, HeaderForms,
+    Commands, SimHeaderForms,
     ::testing::Values(
         FormCase{"FREQuency:ARM:STARt:SOURce EXTernal", "FREQ:ARM:STAR:SOUR?", "EXT"},
         FormCase{"freq:arm:sour ext", "FREQuency:ARM:STARt:SOURce?", "EXT"},
@@ -111,10 +117,13 @@ struct NumberCase {
   const char* text;
   double value;
 };
+void PrintTo(const NumberCase& c, std::ostream* os) {
+  *os << c.text;
+}
 
-class NumberSuffixes : public ::testing::TestWithParam<NumberCase> {};
+class SimNumberSuffixes : public ::testing::TestWithParam<NumberCase> {};
 
-TEST_P(NumberSuffixes, LimitTakesScaledValue) {
+TEST_P(SimNumberSuffixes, LimitTakesScaledValue) {
   Counter counter(Quick());
   EXPECT_TRUE(counter.Receive(std::string("CALCulate2:LIMit:UPPer ") + GetParam().text));
   double v = Number(Ask(counter, "CALC2:LIM:UPP?"));
@@ -123,18 +132,17 @@ TEST_P(NumberSuffixes, LimitTakesScaledValue) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Forms, NumberSuffixes,
+    Forms, SimNumberSuffixes,
     ::testing::Values(NumberCase{"5 KHZ", 5e3}, NumberCase{"5000.000000 uHZ", 5e-3},
                       NumberCase{"5  HZ", 5}, NumberCase{"0HZ", 0}, NumberCase{"2 mS", 2e-3},
                       NumberCase{"50.0000000000000000", 50}, NumberCase{"1 uDeg", 1e-6},
-                      NumberCase{"3 MHZ", 3e6}, NumberCase{"3 MAHZ", 3e6},
-                      NumberCase{"7 MV", 7e-3}, NumberCase{"1.5 ns", 1.5e-9},
-                      NumberCase{"-1.5E3", -1500}, NumberCase{"+.5", 0.5},
-                      NumberCase{"#H1F", 31}, NumberCase{"2 GHZ", 2e9}));
+                      NumberCase{"3 MHZ", 3e6}, NumberCase{"3 MAHZ", 3e6}, NumberCase{"7 MV", 7e-3},
+                      NumberCase{"1.5 ns", 1.5e-9}, NumberCase{"-1.5E3", -1500},
+                      NumberCase{"+.5", 0.5}, NumberCase{"#H1F", 31}, NumberCase{"2 GHZ", 2e9}));
 
-TEST(NumberSuffixes, MalformedNumbersAreIllegalValues) {
-  for (const char* text : {"abc", "5 FOO", "1e999", "inf", "nan", "0x10", "1.2.3", "--1", "'5'",
-                           "5 K HZ", "#HZZ"}) {
+TEST(SimNumberSyntax, MalformedNumbersAreIllegalValues) {
+  for (const char* text :
+       {"abc", "5 FOO", "1e999", "inf", "nan", "0x10", "1.2.3", "--1", "'5'", "5 K HZ", "#HZZ"}) {
     Counter counter(Quick());
     EXPECT_TRUE(counter.Receive(std::string("CALC2:LIM:UPP ") + text));
     EXPECT_EQ(NextError(counter), "-224,\"Illegal parameter value\"\n") << text;
@@ -148,10 +156,13 @@ struct ErrorCase {
   const char* error;
   int esrBit;
 };
+void PrintTo(const ErrorCase& c, std::ostream* os) {
+  *os << c.message;
+}
 
-class Errors : public ::testing::TestWithParam<ErrorCase> {};
+class SimErrors : public ::testing::TestWithParam<ErrorCase> {};
 
-TEST_P(Errors, QueuedWithTheirEventBit) {
+TEST_P(SimErrors, QueuedWithTheirEventBit) {
   const ErrorCase& c = GetParam();
   Counter counter(Quick());
   EXPECT_TRUE(counter.Receive(c.message));
@@ -165,24 +176,22 @@ constexpr int kCommandError = 32;
 constexpr int kExecutionError = 16;
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, Errors,
+    Cases, SimErrors,
     ::testing::Values(
         ErrorCase{"FOO:BAR", "-113,\"Undefined header\"", kCommandError},
         ErrorCase{"*FOO", "-113,\"Undefined header\"", kCommandError},
-        ErrorCase{"FETC", "-113,\"Undefined header\"", kCommandError},  // query-only header
+        ErrorCase{"FETC", "-113,\"Undefined header\"", kCommandError},   // query-only header
         ErrorCase{"INIT?", "-113,\"Undefined header\"", kCommandError},  // command-only header
         ErrorCase{"FREQ:ARM:SOURC EXT", "-113,\"Undefined header\"", kCommandError},
         ErrorCase{"EVEN3:SLOP POS", "-113,\"Undefined header\"", kCommandError},
         ErrorCase{"CALC4:DATA?", "-113,\"Undefined header\"", kCommandError},
-        ErrorCase{"FREQ:ARM:SOUR SIDEWAYS", "-224,\"Illegal parameter value\"",
-                  kExecutionError},
+        ErrorCase{"FREQ:ARM:SOUR SIDEWAYS", "-224,\"Illegal parameter value\"", kExecutionError},
         ErrorCase{"INP:IMP -5", "-224,\"Illegal parameter value\"", kExecutionError},
         ErrorCase{"CALC3:AVER:COUN 0", "-224,\"Illegal parameter value\"", kExecutionError},
         ErrorCase{"FREQ:ARM:STOP:TIM 5000", "-224,\"Illegal parameter value\"", kExecutionError},
         ErrorCase{"INP:COUP 'AC'", "-224,\"Illegal parameter value\"", kExecutionError},
         ErrorCase{"CONF:PWID (@2)", "-224,\"Illegal parameter value\"", kExecutionError},
-        ErrorCase{"CONF:FREQ:RAT (@2),(@3)", "-224,\"Illegal parameter value\"",
-                  kExecutionError},
+        ErrorCase{"CONF:FREQ:RAT (@2),(@3)", "-224,\"Illegal parameter value\"", kExecutionError},
         ErrorCase{"CONF:FREQ (@4)", "-224,\"Illegal parameter value\"", kExecutionError},
         ErrorCase{"FUNC 'BOGUS'", "-224,\"Illegal parameter value\"", kExecutionError},
         ErrorCase{"TRACE GAIN,2", "-224,\"Illegal parameter value\"", kExecutionError},
@@ -202,7 +211,7 @@ INSTANTIATE_TEST_SUITE_P(
         // The ';' inside the string is not a separator: the string itself is no function.
         ErrorCase{"FUNC 'FREQ;2'", "-224,\"Illegal parameter value\"", kExecutionError}));
 
-TEST(ErrorQueue, OverflowKeepsOldestAndSaysSo) {
+TEST(SimErrorQueue, OverflowKeepsOldestAndSaysSo) {
   Counter counter(Quick());
   for (int i = 0; i < 40; ++i) EXPECT_TRUE(counter.Receive("NOPE"));
   int undefined = 0;
@@ -214,7 +223,7 @@ TEST(ErrorQueue, OverflowKeepsOldestAndSaysSo) {
   EXPECT_LT(undefined, 40);
 }
 
-TEST(ErrorQueue, ClsEmptiesQueueAndRegister) {
+TEST(SimErrorQueue, ClsEmptiesQueueAndRegister) {
   Counter counter(Quick());
   EXPECT_TRUE(counter.Receive("NOPE;FREQ:ARM:SOUR X"));
   EXPECT_TRUE(counter.Receive("*CLS"));
@@ -222,7 +231,7 @@ TEST(ErrorQueue, ClsEmptiesQueueAndRegister) {
   EXPECT_EQ(NextError(counter), "+0,\"No error\"\n");
 }
 
-TEST(ErrorQueue, ErrorsFromOneMessageComeInOrder) {
+TEST(SimErrorQueue, ErrorsFromOneMessageComeInOrder) {
   Counter counter(Quick());
   EXPECT_TRUE(counter.Receive("NOPE;INP:COUP;INP:COUP X"));
   EXPECT_EQ(NextError(counter), "-113,\"Undefined header\"\n");
@@ -238,10 +247,13 @@ struct CompoundCase {
   const char* check;   // a query afterwards
   const char* answer;  // its reply, without the line feed
 };
+void PrintTo(const CompoundCase& c, std::ostream* os) {
+  *os << c.message;
+}
 
-class Compound : public ::testing::TestWithParam<CompoundCase> {};
+class SimCompound : public ::testing::TestWithParam<CompoundCase> {};
 
-TEST_P(Compound, EveryPartTakesEffect) {
+TEST_P(SimCompound, EveryPartTakesEffect) {
   const CompoundCase& c = GetParam();
   Counter counter(Quick());
   EXPECT_TRUE(counter.Receive(c.message));
@@ -250,7 +262,7 @@ TEST_P(Compound, EveryPartTakesEffect) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Messages, Compound,
+    Messages, SimCompound,
     ::testing::Values(
         // A header without ':' continues from the previous command's path.
         CompoundCase{"FREQ:ARM:STAR:SOUR EXT;SLOP NEG", "FREQ:ARM:STAR:SOUR?;SLOP?", "EXT;NEG"},
@@ -267,14 +279,14 @@ INSTANTIATE_TEST_SUITE_P(
                      "+5.00000000000E-001;+2.00000000000E+000"},
         CompoundCase{"INP:COUP DC;;", "INP:COUP?", "DC"}));
 
-TEST(Compound, QueriesShareOneReplyMessage) {
+TEST(SimCompoundMessages, QueriesShareOneReplyMessage) {
   Counter counter(Quick());
   EXPECT_EQ(Ask(counter, "*IDN?;FUNC?;*OPC?"), "Zarnith,ZC4100,AB12345678,1.03;\"FREQ\";1\n");
   std::string extra;
   EXPECT_EQ(counter.Reply(&extra, Clock::now() + 10ms), ReadStatus::Timeout);
 }
 
-TEST(Compound, ErrorInOnePartSparesTheOthers) {
+TEST(SimCompoundMessages, ErrorInOnePartSparesTheOthers) {
   Counter counter(Quick());
   EXPECT_EQ(Ask(counter, "INP:COUP DC;NOPE;INP:COUP?"), "DC\n");
   EXPECT_EQ(NextError(counter), "-113,\"Undefined header\"\n");
@@ -282,9 +294,10 @@ TEST(Compound, ErrorInOnePartSparesTheOthers) {
 
 // ---- message terminators ----
 
-TEST(Terminators, TrailingLineFeedNulAndCarriageReturnAreForgiven) {
-  const std::string forms[] = {"*IDN?", "*IDN?\n", std::string("*IDN?\0", 6),
-                               std::string("*IDN?\n\0\0", 8), "*IDN?\r\n", "*idn?", "  *IDN?  "};
+TEST(SimTerminators, TrailingLineFeedNulAndCarriageReturnAreForgiven) {
+  const std::string forms[] = {
+      "*IDN?", "*IDN?\n",  std::string("*IDN?\0", 6), std::string("*IDN?\n\0\0", 8), "*IDN?\r\n",
+      "*idn?", "  *IDN?  "};
   for (const std::string& m : forms) {
     Counter counter(Quick());
     EXPECT_EQ(Ask(counter, m), "Zarnith,ZC4100,AB12345678,1.03\n");
@@ -292,7 +305,7 @@ TEST(Terminators, TrailingLineFeedNulAndCarriageReturnAreForgiven) {
   }
 }
 
-TEST(Terminators, LocalCommandWithTrailingNul) {
+TEST(SimTerminators, LocalCommandWithTrailingNul) {
   Counter counter(Quick());
   EXPECT_TRUE(counter.Receive("*CLS"));
   EXPECT_TRUE(counter.Remote());
@@ -301,7 +314,7 @@ TEST(Terminators, LocalCommandWithTrailingNul) {
   EXPECT_EQ(NextError(counter), "+0,\"No error\"\n");
 }
 
-TEST(Terminators, LineFeedInsideAMessageStartsTheNext) {
+TEST(SimTerminators, LineFeedInsideAMessageStartsTheNext) {
   Counter counter(Quick());
   EXPECT_TRUE(counter.Receive("*IDN?\nFUNC?\n"));
   std::string a, b;
@@ -311,14 +324,14 @@ TEST(Terminators, LineFeedInsideAMessageStartsTheNext) {
   EXPECT_EQ(b, "\"FREQ\"\n");
 }
 
-TEST(CommonCommands, IdentityUsesTheConfiguredSerial) {
+TEST(SimCommonCommands, IdentityUsesTheConfiguredSerial) {
   Options o = Quick();
   o.serial = "ZX-0042";
   Counter counter(o);
   EXPECT_EQ(Ask(counter, "*IDN?"), "Zarnith,ZC4100,ZX-0042,1.03\n");
 }
 
-TEST(CommonCommands, ResetRestoresSettingsButKeepsErrors) {
+TEST(SimCommonCommands, ResetRestoresSettingsButKeepsErrors) {
   Counter counter(Quick());
   EXPECT_TRUE(counter.Receive("CONF:PER (@2);:FREQ:ARM:SOUR EXT;:INP:COUP DC;:NOPE"));
   EXPECT_TRUE(counter.Receive("*RST"));
@@ -326,7 +339,7 @@ TEST(CommonCommands, ResetRestoresSettingsButKeepsErrors) {
   EXPECT_EQ(NextError(counter), "-113,\"Undefined header\"\n");
 }
 
-TEST(CommonCommands, EnableRegistersAndStatusByte) {
+TEST(SimCommonCommands, EnableRegistersAndStatusByte) {
   Counter counter(Quick());
   EXPECT_TRUE(counter.Receive("*ESE 32;*SRE 32"));
   EXPECT_EQ(Ask(counter, "*ESE?;*SRE?;*STB?"), "32;32;0\n");

@@ -2,6 +2,7 @@
 // socket, the way the VISA library's TCP backend and its benchmark reach it.
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
@@ -10,14 +11,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <gtest/gtest.h>
-
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <ostream>
 #include <regex>
 #include <string>
 #include <thread>
@@ -162,7 +162,7 @@ class Client {
 
 const char* const kIdn = "Zarnith,ZC4100,AB12345678,1.03\n";
 
-TEST(Server, AnswersQueriesOverTcp) {
+TEST(SimServer, AnswersQueriesOverTcp) {
   Server server({"--seed", "3"});
   Client c(server.port());
   EXPECT_EQ(c.Ask("*IDN?\n"), kIdn);
@@ -178,13 +178,13 @@ TEST(Server, AnswersQueriesOverTcp) {
   EXPECT_EQ(c.Ask("SYST:ERR?\n"), "+0,\"No error\"\n");
 }
 
-TEST(Server, SerialFromTheCommandLine) {
+TEST(SimServer, SerialFromTheCommandLine) {
   Server server({"--serial", "QQ777"});
   Client c(server.port());
   EXPECT_EQ(c.Ask("*IDN?\n"), "Zarnith,ZC4100,QQ777,1.03\n");
 }
 
-TEST(Server, SurvivesClientsComingAndGoing) {
+TEST(SimServer, SurvivesClientsComingAndGoing) {
   Server server;
   {
     Client first(server.port());
@@ -197,7 +197,7 @@ TEST(Server, SurvivesClientsComingAndGoing) {
   EXPECT_EQ(third.Ask("*OPC?\n"), "1\n");
 }
 
-TEST(Server, Sigusr1IsTheExternalArmingEdge) {
+TEST(SimServer, Sigusr1IsTheExternalArmingEdge) {
   Server server;
   Client c(server.port());
   c.Send("freq:arm:sour ext\n");
@@ -208,7 +208,7 @@ TEST(Server, Sigusr1IsTheExternalArmingEdge) {
   EXPECT_EQ(c.Line(), "1\n");
 }
 
-TEST(Server, PendingRepliesAreSentWhenReady) {
+TEST(SimServer, PendingRepliesAreSentWhenReady) {
   Server server({"--trigger-delay-ms", "30", "--reply-delay-ms", "20"});
   Client c(server.port());
   EXPECT_EQ(c.Ask("*IDN?\n"), kIdn);  // slow reply
@@ -216,7 +216,7 @@ TEST(Server, PendingRepliesAreSentWhenReady) {
   EXPECT_EQ(c.Ask("init:cont on\ninit:cont off\n*OPC?\n"), "1\n");  // after the scheduled edge
 }
 
-TEST(Server, DisconnectFaultClosesAfterNMessagesPerConnection) {
+TEST(SimServer, DisconnectFaultClosesAfterNMessagesPerConnection) {
   Server server({"--disconnect-after", "2"});
   for (int round = 0; round < 2; ++round) {
     Client c(server.port());
@@ -226,44 +226,48 @@ TEST(Server, DisconnectFaultClosesAfterNMessagesPerConnection) {
   }
 }
 
-TEST(Server, SilentFaultAnswersNothing) {
+TEST(SimServer, SilentFaultAnswersNothing) {
   Server server({"--fault", "silent"});
   Client c(server.port());
   c.Send("*IDN?\n");
   EXPECT_EQ(c.Line(100ms), std::nullopt);
 }
 
-class StopSignal : public ::testing::TestWithParam<int> {};
+class SimStopSignal : public ::testing::TestWithParam<int> {};
 
-TEST_P(StopSignal, ExitsCleanly) {
+TEST_P(SimStopSignal, ExitsCleanly) {
   Server server;
   Client c(server.port());
   EXPECT_EQ(c.Ask("*IDN?\n"), kIdn);
   EXPECT_EQ(server.Stop(GetParam()), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Signals, StopSignal, ::testing::Values(SIGTERM, SIGINT));
+INSTANTIATE_TEST_SUITE_P(Signals, SimStopSignal, ::testing::Values(SIGTERM, SIGINT));
 
 struct ArgsCase {
   std::vector<std::string> args;
   int exitCode;
 };
+void PrintTo(const ArgsCase& c, std::ostream* os) {
+  for (const std::string& a : c.args) *os << a << ' ';
+}
 
-class CommandLine : public ::testing::TestWithParam<ArgsCase> {};
+class SimCommandLine : public ::testing::TestWithParam<ArgsCase> {};
 
-TEST_P(CommandLine, ExitCode) {
+TEST_P(SimCommandLine, ExitCode) {
   pid_t pid = Spawn(GetParam().args);
   ASSERT_GT(pid, 0);
   EXPECT_EQ(WaitExit(pid), GetParam().exitCode);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Arguments, CommandLine,
-    ::testing::Values(ArgsCase{{"--help"}, 0}, ArgsCase{{"--bogus", "1"}, 2},
-                      ArgsCase{{"--port"}, 2}, ArgsCase{{"--port", "x"}, 2},
-                      ArgsCase{{"--port", "70000"}, 2}, ArgsCase{{"--fault", "gremlins"}, 2},
-                      ArgsCase{{"--seed", "-3"}, 2}, ArgsCase{{"--max-wait-ms", "soon"}, 2},
-                      ArgsCase{{"--bind", "not-an-address", "--port", "0"}, 2},
-                      ArgsCase{{"stray"}, 2}));
+INSTANTIATE_TEST_SUITE_P(Arguments, SimCommandLine,
+                         ::testing::Values(ArgsCase{{"--help"}, 0}, ArgsCase{{"--bogus", "1"}, 2},
+                                           ArgsCase{{"--port"}, 2}, ArgsCase{{"--port", "x"}, 2},
+                                           ArgsCase{{"--port", "70000"}, 2},
+                                           ArgsCase{{"--fault", "gremlins"}, 2},
+                                           ArgsCase{{"--seed", "-3"}, 2},
+                                           ArgsCase{{"--max-wait-ms", "soon"}, 2},
+                                           ArgsCase{{"--bind", "not-an-address", "--port", "0"}, 2},
+                                           ArgsCase{{"stray"}, 2}));
 
 }  // namespace

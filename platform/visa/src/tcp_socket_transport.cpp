@@ -160,7 +160,7 @@ class TcpSocketTransport final : public Transport {
 
  private:
   ViStatus Hand(std::span<std::uint8_t> buf, std::size_t* got, std::size_t n, ViStatus status) {
-    std::memcpy(buf.data(), in_.data() + start_, n);
+    if (n > 0) std::memcpy(buf.data(), in_.data() + start_, n);
     start_ += n;
     if (start_ == in_.size()) {
       in_.clear();
