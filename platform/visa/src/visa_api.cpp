@@ -46,6 +46,23 @@ void CloseObjects(std::vector<Object>& objects) {
   }
 }
 
+// Runs an I/O operation on a session's transport, one transfer at a time per session. Nothing
+// thrown inside gets past the C boundary.
+template <class F>
+ViStatus WithTransport(ViSession vi, F&& operation) {
+  try {
+    std::shared_ptr<SessionObject> s;
+    if (ViStatus st = SessionStatus(vi, &s); st != VI_SUCCESS) return st;
+    std::lock_guard io(s->io);
+    if (!s->transport) return VI_ERROR_INV_OBJECT;  // closed while we waited
+    return operation(*s);
+  } catch (const std::bad_alloc&) {
+    return VI_ERROR_ALLOC;
+  } catch (...) {
+    return VI_ERROR_SYSTEM_ERROR;
+  }
+}
+
 template <class T>
 void Put(void* out, T value) {
   std::memcpy(out, &value, sizeof value);
@@ -305,68 +322,52 @@ ViStatus viStatusDesc(ViObject vi, ViStatus status, ViChar desc[]) try {
   return VI_ERROR_SYSTEM_ERROR;
 }
 
-ViStatus viWrite(ViSession vi, ViConstBuf buf, ViUInt32 cnt, ViPUInt32 retCnt) try {
+ViStatus viWrite(ViSession vi, ViConstBuf buf, ViUInt32 cnt, ViPUInt32 retCnt) {
   if (retCnt) *retCnt = 0;
-  std::shared_ptr<SessionObject> s;
-  if (ViStatus st = SessionStatus(vi, &s); st != VI_SUCCESS) return st;
-  if (buf == nullptr && cnt > 0) return VI_ERROR_USER_BUF;
-  std::lock_guard io(s->io);
-  if (!s->transport) return VI_ERROR_INV_OBJECT;  // closed while we waited
-  std::size_t written = 0;
-  static const ViByte kNothing = 0;
-  ViStatus status = s->transport->Write(std::span<const std::uint8_t>(buf ? buf : &kNothing, cnt),
-                                        &written, DeadlineAfter(s->timeoutMs));
-  if (retCnt) *retCnt = static_cast<ViUInt32>(written);
-  return status;
-} catch (const std::bad_alloc&) {
-  return VI_ERROR_ALLOC;
-} catch (...) {
-  return VI_ERROR_SYSTEM_ERROR;
-}
-
-ViStatus viRead(ViSession vi, ViPBuf buf, ViUInt32 cnt, ViPUInt32 retCnt) try {
-  if (retCnt) *retCnt = 0;
-  std::shared_ptr<SessionObject> s;
-  if (ViStatus st = SessionStatus(vi, &s); st != VI_SUCCESS) return st;
-  if (buf == nullptr && cnt > 0) return VI_ERROR_USER_BUF;
-  std::lock_guard io(s->io);
-  if (!s->transport) return VI_ERROR_INV_OBJECT;
-  if (cnt == 0) return VI_SUCCESS_MAX_CNT;  // nothing fits; the message stays readable
-  std::size_t got = 0;
-  ViStatus status = s->transport->Read(std::span<std::uint8_t>(buf, cnt), &got,
-                                       DeadlineAfter(s->timeoutMs));
-  if (retCnt) *retCnt = static_cast<ViUInt32>(got);
-  return status;
-} catch (const std::bad_alloc&) {
-  return VI_ERROR_ALLOC;
-} catch (...) {
-  return VI_ERROR_SYSTEM_ERROR;
-}
-
-ViStatus viClear(ViSession vi) try {
-  std::shared_ptr<SessionObject> s;
-  if (ViStatus st = SessionStatus(vi, &s); st != VI_SUCCESS) return st;
-  std::lock_guard io(s->io);
-  if (!s->transport) return VI_ERROR_INV_OBJECT;
-  return s->transport->Clear(DeadlineAfter(s->timeoutMs));
-} catch (...) {
-  return VI_ERROR_SYSTEM_ERROR;
-}
-
-ViStatus viGpibControlREN(ViSession vi, ViUInt16 mode) try {
-  std::shared_ptr<SessionObject> s;
-  if (ViStatus st = SessionStatus(vi, &s); st != VI_SUCCESS) return st;
-  // GPIB instruments and USB488 instruments know remote enable; a socket does not.
-  if (s->name.interface == InterfaceType::Tcpip) return VI_ERROR_NSUP_OPER;
-  if (mode > VI_GPIB_REN_ADDRESS_GTL) return VI_ERROR_INV_MODE;
-  if (mode != VI_GPIB_REN_ADDRESS_GTL && mode != VI_GPIB_REN_DEASSERT_GTL) {
-    return VI_ERROR_NSUP_MODE;
+  if (buf == nullptr && cnt > 0 && ObjectTable::Instance().GetAs<SessionObject>(vi)) {
+    return VI_ERROR_USER_BUF;
   }
-  std::lock_guard io(s->io);
-  if (!s->transport) return VI_ERROR_INV_OBJECT;
-  return s->transport->GoToLocal(DeadlineAfter(s->timeoutMs));
-} catch (...) {
-  return VI_ERROR_SYSTEM_ERROR;
+  return WithTransport(vi, [&](SessionObject& s) {
+    std::size_t written = 0;
+    static const ViByte kNothing = 0;
+    ViStatus status = s.transport->Write(std::span<const std::uint8_t>(buf ? buf : &kNothing, cnt),
+                                         &written, DeadlineAfter(s.timeoutMs));
+    if (retCnt) *retCnt = static_cast<ViUInt32>(written);
+    return status;
+  });
+}
+
+ViStatus viRead(ViSession vi, ViPBuf buf, ViUInt32 cnt, ViPUInt32 retCnt) {
+  if (retCnt) *retCnt = 0;
+  if (buf == nullptr && cnt > 0 && ObjectTable::Instance().GetAs<SessionObject>(vi)) {
+    return VI_ERROR_USER_BUF;
+  }
+  return WithTransport(vi, [&](SessionObject& s) -> ViStatus {
+    if (cnt == 0) return VI_SUCCESS_MAX_CNT;  // nothing fits; the message stays readable
+    std::size_t got = 0;
+    ViStatus status = s.transport->Read(std::span<std::uint8_t>(buf, cnt), &got,
+                                        DeadlineAfter(s.timeoutMs));
+    if (retCnt) *retCnt = static_cast<ViUInt32>(got);
+    return status;
+  });
+}
+
+ViStatus viClear(ViSession vi) {
+  return WithTransport(vi, [](SessionObject& s) {
+    return s.transport->Clear(DeadlineAfter(s.timeoutMs));
+  });
+}
+
+ViStatus viGpibControlREN(ViSession vi, ViUInt16 mode) {
+  return WithTransport(vi, [mode](SessionObject& s) -> ViStatus {
+    // GPIB instruments and USB488 instruments know remote enable; a socket does not.
+    if (s.name.interface == InterfaceType::Tcpip) return VI_ERROR_NSUP_OPER;
+    if (mode > VI_GPIB_REN_ADDRESS_GTL) return VI_ERROR_INV_MODE;
+    if (mode != VI_GPIB_REN_ADDRESS_GTL && mode != VI_GPIB_REN_DEASSERT_GTL) {
+      return VI_ERROR_NSUP_MODE;
+    }
+    return s.transport->GoToLocal(DeadlineAfter(s.timeoutMs));
+  });
 }
 
 }  // extern "C"
