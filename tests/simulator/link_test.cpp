@@ -10,6 +10,7 @@
 #include <string>
 #include <thread>
 
+#include "sim_test_util.h"
 #include "zc4100_sim.h"
 
 namespace {
@@ -23,19 +24,9 @@ using zc::sim::ReadStatus;
 // Replies that are not coming give up after this, however far the deadline.
 constexpr int kMaxWaitMs = 30;
 
-Options Base() {
-  Options o;
-  o.seed = 1;
-  o.faults.maxWaitMs = kMaxWaitMs;
-  return o;
-}
+using zc::sim::testing::Ask;
 
-std::string Ask(Counter& c, std::string_view message) {
-  EXPECT_TRUE(c.Receive(message));
-  std::string reply;
-  EXPECT_EQ(c.Reply(&reply, Clock::now() + 10s), ReadStatus::Ok) << "no reply to " << message;
-  return reply;
-}
+Options Base() { return zc::sim::testing::FastOptions(1, kMaxWaitMs); }
 
 ReadStatus Read(Counter& c, std::string* reply) {
   return c.Reply(reply, Clock::now() + 10s);

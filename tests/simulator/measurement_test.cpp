@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "sim_test_util.h"
 #include "zc4100_sim.h"
 
 namespace {
@@ -20,19 +21,9 @@ using zc::sim::Counter;
 using zc::sim::Options;
 using zc::sim::ReadStatus;
 
-Options Seeded(std::uint64_t seed = 11) {
-  Options o;
-  o.seed = seed;
-  o.faults.maxWaitMs = 50;
-  return o;
-}
+using zc::sim::testing::Ask;
 
-std::string Ask(Counter& c, std::string_view message) {
-  EXPECT_TRUE(c.Receive(message));
-  std::string reply;
-  EXPECT_EQ(c.Reply(&reply, Clock::now() + 5s), ReadStatus::Ok) << "no reply to " << message;
-  return reply;
-}
+Options Seeded(std::uint64_t seed = 11) { return zc::sim::testing::FastOptions(seed); }
 
 const std::regex kENotation(R"([+-]\d\.\d{11}E[+-]\d{3}\n)");
 

@@ -8,6 +8,7 @@
 #include <ostream>
 #include <string>
 
+#include "sim_test_util.h"
 #include "zc4100_sim.h"
 
 namespace {
@@ -18,19 +19,9 @@ using zc::sim::Counter;
 using zc::sim::Options;
 using zc::sim::ReadStatus;
 
-Options Quick() {
-  Options o;
-  o.seed = 7;
-  o.faults.maxWaitMs = 50;  // a missing reply fails fast instead of hanging the test
-  return o;
-}
+using zc::sim::testing::Ask;
 
-std::string Ask(Counter& c, std::string_view message) {
-  EXPECT_TRUE(c.Receive(message));
-  std::string reply;
-  EXPECT_EQ(c.Reply(&reply, Clock::now() + 5s), ReadStatus::Ok) << "no reply to " << message;
-  return reply;
-}
+Options Quick() { return zc::sim::testing::FastOptions(7); }
 
 std::string NextError(Counter& c) {
   return Ask(c, "SYST:ERR?");
