@@ -1,17 +1,20 @@
 #include "app/front_panel_dlg.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QFile>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QProxyStyle>
+#include <QRadioButton>
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QToolBar>
@@ -19,6 +22,7 @@
 #include <filesystem>
 
 #include "app/command_ids.h"
+#include "app/trend_chart_view.h"
 #include "controls/skin_static.h"
 #include "controls/skin_tab_ctrl.h"
 #include "resources/artwork.h"
@@ -38,7 +42,7 @@ class CCompactTabStyle : public QProxyStyle {
  public:
   int pixelMetric(PixelMetric metric, const QStyleOption* option,
                   const QWidget* widget) const override {
-    if (metric == PM_TabBarTabHSpace) return 10;
+    if (metric == PM_TabBarTabHSpace) return 6;
     return QProxyStyle::pixelMetric(metric, option, widget);
   }
 };
@@ -99,7 +103,8 @@ CFrontPanelDlg::CFrontPanelDlg(QWidget* parent)
   BuildControls();
   BuildMenu();
   BuildToolbar();
-  devices_.SetRunStop([this] { RunStop(); });
+  readingTimer_.setTimerType(Qt::PreciseTimer);
+  connect(&readingTimer_, &QTimer::timeout, this, [this] { run_.OnReadingTimer(); });
 }
 
 CFrontPanelDlg::~CFrontPanelDlg() {
@@ -119,7 +124,7 @@ W* CFrontPanelDlg::Place(int id, W* widget, int x, int y, int w, int h) {
 }
 
 void CFrontPanelDlg::BuildControls() {
-  // Static texts sit at the top left of their rectangle, as in the dialog template.
+  // Static texts sit at the top left of their rectangle.
   auto label = [this](int id, const char* text, int x, int y, int w, int h) {
     auto* l = Place(id, new QLabel(QString::fromUtf8(text)), x, y, w, h);
     l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -149,18 +154,12 @@ void CFrontPanelDlg::BuildControls() {
     };
   }
 
-  // Acquisition settings.
+  // Acquisition settings; their lists are built with the panel.
   label(IDC_READ_SPEED_CAPTION, "Read Speed : ", 349, 153, 70, 12);
-  readSpeed_ = Place(IDC_READ_SPEED, new QComboBox, 420, 151, 60, 14);
-  readSpeed_->addItems({"100 ms", "300 ms", "500 ms", "1000 ms", "2000 ms"});
   label(IDC_DOTS_CAPTION, "Dots : ", 349, 175, 70, 12);
-  dots_ = Place(IDC_DOTS, new QComboBox, 420, 173, 60, 14);
-  dots_->addItems({"50", "100", "200", "300", "500", "1000"});
 
   // Chart frame and its captions.
-  auto* chart = Place(IDC_CHART, new QLabel, 48, 34, 269, 145);
-  chart->setFrameStyle(QFrame::Box | QFrame::Plain);
-  chart->setPixmap(ChartGrid(chart->width(), chart->height()));
+  chart_ = Place(IDC_CHART, new CTrendChartView, 48, 34, 269, 145);
   auto* mark = Place(IDC_CHART_MARK, new QLabel, 36, 102, 7, 10);
   mark->setPixmap(ChartMark().scaled(mark->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
   label(IDC_CHART_MAX_CAPTION, "Max", 25, 34, 20, 10);
@@ -169,11 +168,11 @@ void CFrontPanelDlg::BuildControls() {
   label(IDC_TIME_AXIS_END, "100", 304, 183, 24, 10);
   label(IDC_FUNCTION_NAME, "(Freq)", 275, 21, 54, 11);
 
-  // Controls of the template that stay hidden.
-  for (auto [id, x, y] : {std::tuple{IDC_HIDDEN_COMBO, 486, 9}, std::tuple{IDC_AUTO_SCALE, 473, 9},
-                          std::tuple{IDC_DIVISION, 463, 9}, std::tuple{IDC_HIDDEN_GROUP, 486, 22}}) {
-    Place(id, new QWidget, x, y, 10, 10)->hide();
-  }
+  // A division list and its scaling choices that the chart does not use: they exist, hidden.
+  Place(IDC_HIDDEN_COMBO, new QComboBox, 486, 9, 24, 14)->hide();
+  Place(IDC_AUTO_SCALE, new QRadioButton(QStringLiteral("  Auto Scale")), 473, 9, 40, 10)->hide();
+  Place(IDC_DIVISION, new QRadioButton(QStringLiteral("  Division : ")), 463, 9, 40, 10)->hide();
+  Place(IDC_HIDDEN_GROUP, new QGroupBox, 486, 22, 24, 10)->hide();
 
   // Frames.
   auto* bottom = Place(IDC_FRAME_BOTTOM, new QGroupBox, 186, 311, 43, 12);
@@ -181,18 +180,122 @@ void CFrontPanelDlg::BuildControls() {
   Place(IDC_FRAME_READOUT, new QGroupBox, 350, 209, 151, 111);
 
   // The measurement pages and the channel tabs; their settings are built on them.
-  auto* pages = Place(1007, new QTabWidget, 8, 196, 334, 112);
-  // Eight pages share the width under the chart: narrower tab margins keep them in one row.
+  pages_ = Place(IDC_MEAS_TABS, new QTabWidget, 8, 196, 334, 112);
+  // Nine pages share the width under the chart: narrower tab margins keep them in one row.
   auto* tabStyle = new CCompactTabStyle;
-  tabStyle->setParent(pages);
-  pages->tabBar()->setStyle(tabStyle);
-  for (const char* page : {"Freq && Ratio", "Time && Period", "Volt Peak", "Other Meas", "Utility",
-                           "Gate && Ext", "Limit Modes", "Scale && Offset"}) {
-    pages->addTab(new QWidget, QString::fromUtf8(page));
+  tabStyle->setParent(pages_);
+  pages_->tabBar()->setStyle(tabStyle);
+  QFont tabFont = font();
+  tabFont.setPointSize(9);
+  pages_->tabBar()->setFont(tabFont);
+  for (const CTextItem& page : MeasurementPageLabels()) {
+    pages_->addTab(new QWidget, QString::fromUtf8(page.text));
   }
-  auto* channels = Place(1070, new CSkinTabCtrl(1070), 356, 214, 139, 14);
-  channels->addTab(QStringLiteral("CH1"));
-  channels->addTab(QStringLiteral("CH2"));
+  connect(pages_, &QTabWidget::currentChanged, this, [this](int page) {
+    if (syncing_) return;
+    panel_.OnPageSelected(page);
+    SyncPanel();
+  });
+  channels_ = Place(IDC_CHANNEL_TABS, new CSkinTabCtrl(IDC_CHANNEL_TABS), 356, 214, 139, 14);
+  channels_->addTab(QStringLiteral("CH1"));
+  channels_->addTab(QStringLiteral("CH2"));
+  connect(channels_, &CSkinTabCtrl::SelectionChanged, this, [this](int, int index) {
+    if (syncing_) return;
+    panel_.OnChannelTabSelected(index);
+    SyncPanel();
+  });
+  BuildPanelControls();
+}
+
+void CFrontPanelDlg::BuildPanelControls() {
+  // Every setting from the panel's table; the model decides what shows and what is enabled.
+  for (const CControlSpec& spec : PanelControls()) {
+    const int id = spec.id;
+    const CDialogRect& r = spec.rect;
+    switch (spec.kind) {
+      case CControlKind::Check: {
+        auto* box = Place(id, new QCheckBox(QString::fromUtf8(spec.label.text)), r.x, r.y, r.w, r.h);
+        connect(box, &QCheckBox::clicked, this, [this, id](bool checked) {
+          if (syncing_) return;
+          panel_.SetChecked(id, checked);
+          panel_.OnCheckClicked(id);
+          SyncPanel();
+        });
+        break;
+      }
+      case CControlKind::Combo: {
+        // The rectangle's height is the dropped list's; the box itself is one line high.
+        auto* combo = Place(id, new QComboBox, r.x, r.y, r.w, 14);
+        for (const CTextItem& item : spec.items) combo->addItem(QString::fromUtf8(item.text));
+        connect(combo, &QComboBox::currentIndexChanged, this, [this, id](int index) {
+          if (syncing_) return;
+          panel_.OnSelectionChanged(id, index);
+          SyncPanel();
+        });
+        break;
+      }
+      case CControlKind::Edit: {
+        auto* edit = Place(id, new QLineEdit(QString::fromUtf8(spec.initialText)), r.x, r.y, r.w, r.h);
+        connect(edit, &QLineEdit::textEdited, this, [this, id](const QString& text) {
+          if (!syncing_) panel_.OnTextEdited(id, text.toStdString());
+        });
+        break;
+      }
+      case CControlKind::Label: {
+        auto* l = Place(id, new QLabel(QString::fromUtf8(spec.label.text)), r.x, r.y, r.w, r.h);
+        l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        break;
+      }
+    }
+  }
+}
+
+void CFrontPanelDlg::SyncPanel() {
+  syncing_ = true;
+  for (const CControlSpec& spec : PanelControls()) {
+    QWidget* w = Control(spec.id);
+    const CControlState& s = panel_.State(spec.id);
+    switch (spec.kind) {
+      case CControlKind::Check:
+        static_cast<QCheckBox*>(w)->setChecked(s.checked);
+        break;
+      case CControlKind::Combo: {
+        auto* combo = static_cast<QComboBox*>(w);
+        bool same = combo->count() == static_cast<int>(s.items.size());
+        for (int i = 0; same && i < combo->count(); ++i) {
+          same = combo->itemText(i) == Q(s.items[static_cast<std::size_t>(i)]);
+        }
+        if (!same) {
+          combo->clear();
+          for (const std::string& item : s.items) combo->addItem(Q(item));
+        }
+        combo->setCurrentIndex(s.selection);
+        break;
+      }
+      case CControlKind::Edit: {
+        auto* edit = static_cast<QLineEdit*>(w);
+        if (edit->text() != Q(s.text)) edit->setText(Q(s.text));
+        break;
+      }
+      case CControlKind::Label:
+        break;
+    }
+    w->setEnabled(s.enabled);
+    w->setVisible(s.visible);
+  }
+  if (pages_->currentIndex() != panel_.selectedPage) pages_->setCurrentIndex(panel_.selectedPage);
+  // The tab control keeps its own filter state: enable both, select, then disable as the model
+  // says, so no step of the way is refused.
+  const CTabRules& tabs = panel_.channelTabs;
+  channels_->EnableTab(0, true);
+  channels_->EnableTab(1, true);
+  channels_->SetCurSel(tabs.selection);
+  for (int i = 0; i < 2; ++i) {
+    if (!tabs.IsTabEnabled(i)) channels_->EnableTab(i, false);
+  }
+  static_cast<QLabel*>(Control(IDC_FUNCTION_NAME))->setText(Q(panel_.functionCaption));
+  static_cast<QLabel*>(Control(IDC_TIME_AXIS_END))->setText(Q(panel_.dotsText));
+  syncing_ = false;
 }
 
 void CFrontPanelDlg::BuildMenu() {
@@ -245,11 +348,10 @@ void CFrontPanelDlg::OnInitDialog() {
   devices_.DiscoverDevices();
   ShowDeviceList();
 
-  readSpeed_->setCurrentIndex(0);
-  dots_->setCurrentIndex(1);
-
-  auto* channels = static_cast<CSkinTabCtrl*>(Control(1070));
-  channels->EnableTab(1, false);
+  // The settings panel: read speed "100 ms", dots "100", page 0 with Freq on CH1, the CH2 tab
+  // disabled, and the initial edit texts.
+  panel_.Initialise();
+  SyncPanel();
 
   const unsigned readoutStyle = CLabelStyle::kBold | CLabelStyle::kLeft;
   for (CSkinStatic* r : readouts_) r->SetFontStyle(QStringLiteral("Verdana"), 17, {0, 128, 128}, readoutStyle);
@@ -257,9 +359,17 @@ void CFrontPanelDlg::OnInitDialog() {
   CheckSettingsFile();
   texts_ = CTextLookup(SettingsFilePath());
   texts_.languageName = LanguageForLocale(LocaleIdentifier(EnvironmentLocale()));
+  panel_.SetLookup([this](const std::string& key, const std::string& def) {
+    return texts_.LookupText(key, def);
+  });
   ApplyShellTexts();
 
-  static_cast<QLabel*>(Control(IDC_TIME_AXIS_END))->setText(QStringLiteral("100"));
+  // Chart: a 101-slot buffer, "100" under its right end, and the blue pen.
+  panel_.capacity = 101;
+  run_.buffer.SetCapacity(panel_.capacity);
+  panel_.dotsText = "100";
+  chart_->SetPenColour(QColor(0, 0, 255));
+  SyncPanel();
 }
 
 void CFrontPanelDlg::CheckSettingsFile() {
@@ -284,6 +394,8 @@ void CFrontPanelDlg::ApplyShellTexts() {
   static_cast<QLabel*>(Control(IDC_READ_SPEED_CAPTION))->setText(T("503", "Read Speed : "));
   static_cast<QLabel*>(Control(IDC_DOTS_CAPTION))->setText(T("504", "Dots : "));
   static_cast<QLabel*>(Control(IDC_CURRENT_CAPTION))->setText(T("506", "Current : "));
+  panel_.SetFunctionCaption(panel_.selectedFunction);
+  static_cast<QLabel*>(Control(IDC_FUNCTION_NAME))->setText(Q(panel_.functionCaption));
 }
 
 void CFrontPanelDlg::ShowDeviceList() {
@@ -291,7 +403,7 @@ void CFrontPanelDlg::ShowDeviceList() {
   updatingList_ = true;
   deviceListWidget_->clear();
   for (const std::string& line : box.lines) deviceListWidget_->addItem(Q(line));
-  deviceListWidget_->setEnabled(box.enabled && !running_);
+  deviceListWidget_->setEnabled(box.enabled && !panel_.running);
   if (box.selection >= 0) deviceListWidget_->setCurrentRow(box.selection);
   updatingList_ = false;
 }
@@ -333,19 +445,13 @@ void CFrontPanelDlg::RefreshDevices() {
 }
 
 void CFrontPanelDlg::RunStart() {
-  if (devices_.deviceCount == 0) {
-    ShowMessage(texts_.LookupText("1000", "No Device Connected"), messageCaption,
-                MessageIcon::Exclamation);
-    return;
-  }
-  ShowRunState(true);
-  running_ = true;
+  run_.RunStart();
+  SyncPanel();
 }
 
 void CFrontPanelDlg::RunStop() {
-  devices_.SendCommand("INIT:CONT OFF");
-  running_ = false;
-  ShowRunState(false);
+  run_.RunStop();
+  SyncPanel();
 }
 
 void CFrontPanelDlg::ShowRunState(bool running) {
@@ -355,6 +461,28 @@ void CFrontPanelDlg::ShowRunState(bool running) {
   ToolbarAction(1)->setEnabled(running);
   MenuAction(ID_RUN_STOP)->setEnabled(running);
   for (int id : kIdleOnlyCommands) MenuAction(id)->setEnabled(!running);
+}
+
+void CFrontPanelDlg::ClearChart() { chart_->Clear(); }
+
+void CFrontPanelDlg::StartReadingTimer(int intervalMs) { readingTimer_.start(intervalMs); }
+
+void CFrontPanelDlg::StopReadingTimer() { readingTimer_.stop(); }
+
+void CFrontPanelDlg::ShowReadout(ReadoutId id, const std::string& text) {
+  if (auto* label = static_cast<CSkinStatic*>(Control(id))) label->setText(Q(text));
+}
+
+int CFrontPanelDlg::ChartWidth() const { return chart_->width(); }
+
+int CFrontPanelDlg::ChartHeight() const { return chart_->height(); }
+
+void CFrontPanelDlg::DrawChart(const CTrendPlot& plot) {
+  if (plot.drawn) {
+    chart_->Draw(plot);
+  } else {
+    chart_->Clear();  // a zero reading shows the bare grid for this tick
+  }
 }
 
 void CFrontPanelDlg::ShowAbout(bool applyTextsAfter) {
@@ -382,7 +510,7 @@ void CFrontPanelDlg::keyPressEvent(QKeyEvent* event) {
 }
 
 void CFrontPanelDlg::contextMenuEvent(QContextMenuEvent* event) {
-  // The window-menu About item of the original lives in the window's context menu here.
+  // The window's About item lives in its context menu: window managers offer no window menu.
   QMenu menu(this);
   QAction* about = menu.addAction(QString::fromUtf8("About ZC410_AP(&A)..."));
   connect(about, &QAction::triggered, this, [this] { OnCommand(ID_SYSTEM_ABOUT); });

@@ -1,29 +1,35 @@
-// The main window: device list, readouts, chart frame, menu and toolbar. It binds the widgets to
-// the window's logic and reports to the user for it.
+// The main window: device list, settings panel, readouts, trend chart, menu and toolbar. It binds
+// the widgets to the panel model and the run, and reports to the user for them.
 #pragma once
 
 #include <QAction>
 #include <QDialog>
 #include <QMap>
+#include <QTimer>
 #include <memory>
 
+#include "acquire/run_controller.h"
 #include "app/dialog_units.h"
 #include "app/user_interface.h"
 #include "console/console_devices.h"
 #include "instrument/device_manager.h"
+#include "measure/panel_model.h"
 #include "texts/settings_file.h"
 
 class QComboBox;
 class QLabel;
 class QListWidget;
 class QMenuBar;
+class QTabWidget;
 class QToolBar;
 
 namespace zc::fp {
 
 class CSkinStatic;
+class CSkinTabCtrl;
+class CTrendChartView;
 
-class CFrontPanelDlg : public QDialog, public CUserInterface {
+class CFrontPanelDlg : public QDialog, public CUserInterface, public CRunView {
   Q_OBJECT
 
  public:
@@ -46,8 +52,19 @@ class CFrontPanelDlg : public QDialog, public CUserInterface {
   void RefreshDevices();
   void OnSelectDevice(int row);
 
-  // The two states of menu, toolbar and device list.
-  void ShowRunState(bool running);
+  // CRunView: the two states of menu, toolbar and device list, the timer, readouts and chart.
+  void ShowRunState(bool running) override;
+  void ClearChart() override;
+  void StartReadingTimer(int intervalMs) override;
+  void StopReadingTimer() override;
+  void ShowReadout(ReadoutId id, const std::string& text) override;
+  int ChartWidth() const override;
+  int ChartHeight() const override;
+  void DrawChart(const CTrendPlot& plot) override;
+  void PanelChanged() override { SyncPanel(); }
+
+  // Shows the panel model's state on the widgets.
+  void SyncPanel();
 
   QWidget* Control(int id) const { return controls_.value(id); }
   QAction* MenuAction(int id) const { return menuActions_.value(id); }
@@ -60,7 +77,13 @@ class CFrontPanelDlg : public QDialog, public CUserInterface {
   CDeviceManager& devices() { return devices_; }
   CConsoleDeviceTable& consoleDevices() { return consoleDevices_; }
   CTextLookup& texts() { return texts_; }
-  bool running() const { return running_; }
+  CPanelModel& panel() { return panel_; }
+  CRunController& run() { return run_; }
+  QTimer& readingTimer() { return readingTimer_; }
+  CTrendChartView* chart() const { return chart_; }
+  QTabWidget* measurementTabs() const { return pages_; }
+  CSkinTabCtrl* channelTabs() const { return channels_; }
+  bool running() const { return panel_.running; }
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -68,6 +91,7 @@ class CFrontPanelDlg : public QDialog, public CUserInterface {
 
  private:
   void BuildControls();
+  void BuildPanelControls();
   void BuildMenu();
   void BuildToolbar();
   void ApplyShellTexts();
@@ -82,9 +106,10 @@ class CFrontPanelDlg : public QDialog, public CUserInterface {
   QMenuBar* menuBar_ = nullptr;
   QToolBar* toolBar_ = nullptr;
   QListWidget* deviceListWidget_ = nullptr;
-  QComboBox* readSpeed_ = nullptr;
-  QComboBox* dots_ = nullptr;
   CSkinStatic* readouts_[3] = {};
+  CTrendChartView* chart_ = nullptr;
+  QTabWidget* pages_ = nullptr;
+  CSkinTabCtrl* channels_ = nullptr;
   QMap<int, QWidget*> controls_;
   QMap<int, QAction*> menuActions_;
   QMap<int, QMenu*> popups_;
@@ -93,8 +118,11 @@ class CFrontPanelDlg : public QDialog, public CUserInterface {
   CConsoleDeviceTable consoleDevices_;  // kept for the command console between openings
   CDeviceManager devices_{*this, consoleDevices_};
   CTextLookup texts_;
-  bool running_ = false;
+  CPanelModel panel_{*this};
+  CRunController run_{panel_, devices_, *this, *this};
+  QTimer readingTimer_;
   bool updatingList_ = false;
+  bool syncing_ = false;  // widgets set from the model report nothing back
 };
 
 }  // namespace zc::fp

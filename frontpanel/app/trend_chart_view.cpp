@@ -1,0 +1,77 @@
+#include "app/trend_chart_view.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+#include <cstring>
+
+#include "resources/artwork.h"
+
+namespace zc::fp {
+namespace {
+
+// Plain 32-bit pixels: copying the grid is a memcpy and the aliased line needs no blending.
+constexpr QImage::Format kFormat = QImage::Format_RGB32;
+
+QImage GridImage(QSize size) {
+  if (size.isEmpty()) return {};
+  return ChartGrid(size.width(), size.height()).toImage().convertToFormat(kFormat);
+}
+
+}  // namespace
+
+CTrendChartView::CTrendChartView(QWidget* parent) : QWidget(parent) {
+  pen_ = QPen(QColor(0, 0, 255), 1, Qt::SolidLine);
+  pen_.setCosmetic(true);
+  setAttribute(Qt::WA_OpaquePaintEvent);  // the image covers every pixel
+  resize(kWidth, kHeight);
+  grid_ = GridImage(size());
+}
+
+void CTrendChartView::RestoreGrid() {
+  if (grid_.isNull()) {
+    snapshot_ = QImage();
+    return;
+  }
+  if (snapshot_.size() != grid_.size() || snapshot_.format() != grid_.format()) {
+    snapshot_ = QImage(grid_.size(), grid_.format());
+  }
+  // bits() detaches first if a caller still shares the old snapshot.
+  std::memcpy(snapshot_.bits(), grid_.constBits(), static_cast<size_t>(grid_.sizeInBytes()));
+}
+
+void CTrendChartView::Clear() {
+  RestoreGrid();
+  update();
+}
+
+void CTrendChartView::Draw(const CTrendPlot& plot) {
+  RestoreGrid();
+  if (plot.drawn && plot.line.size() >= 2 && !snapshot_.isNull()) {
+    points_.resize(static_cast<int>(plot.line.size()));
+    QPoint* out = points_.data();
+    for (const CPlotPoint& p : plot.line) *out++ = QPoint(p.x, p.y);
+    QPainter painter(&snapshot_);
+    painter.setPen(pen_);
+    painter.drawPolyline(points_);
+  }
+  update();
+}
+
+void CTrendChartView::SetPenColour(const QColor& colour) {
+  pen_.setColor(colour);
+}
+
+void CTrendChartView::paintEvent(QPaintEvent* event) {
+  QPainter painter(this);
+  const QImage& image = snapshot_.isNull() ? grid_ : snapshot_;
+  painter.drawImage(event->rect(), image, event->rect());
+}
+
+void CTrendChartView::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  if (grid_.size() == size()) return;
+  grid_ = GridImage(size());
+  snapshot_ = QImage();  // drawn for the old size; the next tick draws anew
+}
+
+}  // namespace zc::fp
