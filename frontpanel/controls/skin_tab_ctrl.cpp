@@ -7,23 +7,32 @@
 
 namespace zc::fp {
 
-CSkinTabCtrl::CSkinTabCtrl(int controlId, QWidget* parent) : QTabBar(parent), controlId_(controlId) {
+CSkinTabCtrl::CSkinTabCtrl(int controlId, QWidget* parent)
+    : QTabBar(parent), controlId_(controlId) {
   setDrawBase(true);
   setExpanding(false);
+  setFocusPolicy(Qt::StrongFocus);  // a click gives the focus, so the arrow keys work next
   rules_.onSelected = [this](int index) {
-    if (currentIndex() != index) {
-      const QSignalBlocker block(this);  // the notification below is the only one
-      setCurrentIndex(index);
-    }
-    update();
+    Show(index);
     emit SelectionChanged(controlId_, index);
   };
   rules_.onItemChanged = [this](int index) { update(tabRect(index)); };
+  // Connected before anyone else can connect, so the filter acts first.
+  connect(this, &QTabBar::currentChanged, this, &CSkinTabCtrl::FilterCurrentChange);
 }
 
 void CSkinTabCtrl::Sync() {
   rules_.itemCount = count();
   rules_.selection = currentIndex();
+}
+
+void CSkinTabCtrl::Show(int index) {
+  if (index >= 0 && index < count() && currentIndex() != index) {
+    const QSignalBlocker block(this);
+    setCurrentIndex(index);
+  }
+  rules_.selection = currentIndex();
+  update();
 }
 
 bool CSkinTabCtrl::EnableTab(int index, bool enable) {
@@ -51,42 +60,55 @@ int CSkinTabCtrl::FindEnabledTab(int start, bool forward) const {
 void CSkinTabCtrl::SetCurSel(int index) {
   Sync();
   const int chosen = rules_.FilterSelection(index);
-  if (chosen < 0) return;
-  const QSignalBlocker block(this);
-  setCurrentIndex(chosen);
-  rules_.selection = chosen;
+  if (chosen >= 0) Show(chosen);
+}
+
+void CSkinTabCtrl::FilterCurrentChange(int index) {
+  // While items are added or removed, tabInserted and tabRemoved settle the selection once
+  // QTabBar is done with it.
+  if (settling_ || count() != rules_.itemCount) return;
+  const int chosen = rules_.FilterSelection(index);  // rules_.selection is still the old item
+  Show(chosen >= 0 ? chosen : rules_.selection);
+}
+
+void CSkinTabCtrl::Settle(bool moved) {
+  rules_.itemCount = count();
+  if (moved) {
+    // The old index names another item now, so the new one is judged as if none were selected.
+    rules_.selection = -1;
+    const int chosen = rules_.FilterSelection(currentIndex());
+    if (chosen >= 0 && chosen != currentIndex()) {
+      settling_ = true;
+      setCurrentIndex(chosen);  // currentChanged then reports where the selection really is
+      settling_ = false;
+    }
+  }
+  rules_.selection = currentIndex();
+  update();
 }
 
 void CSkinTabCtrl::tabInserted(int index) {
   QTabBar::tabInserted(index);
-  // Disabled indices at or after a new item move along with their items.
-  for (auto& d : rules_.disabledList) {
-    if (d >= index) ++d;
-  }
-  Sync();
+  Settle(currentIndex() != rules_.selection);
 }
 
 void CSkinTabCtrl::tabRemoved(int index) {
   QTabBar::tabRemoved(index);
-  auto& list = rules_.disabledList;
-  list.erase(std::remove(list.begin(), list.end(), index), list.end());
-  for (auto& d : list) {
-    if (d > index) --d;
-  }
-  Sync();
+  // The selected item itself went, or one before it and the selection moved down.
+  Settle(index <= rules_.selection);
 }
 
 void CSkinTabCtrl::mousePressEvent(QMouseEvent* event) {
-  Sync();
-  const int hit = tabAt(event->position().toPoint());
-  if (!rules_.AcceptClick(hit)) {
-    event->accept();  // a click on a disabled item, or beside the items, changes nothing
+  if (event->button() != Qt::LeftButton) {
+    event->ignore();
     return;
   }
-  if (hit != currentIndex()) {
-    rules_.SetActiveTab(hit);
-  }
   event->accept();
+  setFocus(Qt::MouseFocusReason);
+  Sync();
+  const int hit = tabAt(event->position().toPoint());
+  // A click on a disabled item, or beside the items, changes nothing.
+  if (rules_.AcceptClick(hit) && hit != currentIndex()) rules_.SetActiveTab(hit);
 }
 
 void CSkinTabCtrl::keyPressEvent(QKeyEvent* event) {
@@ -107,7 +129,9 @@ void CSkinTabCtrl::keyPressEvent(QKeyEvent* event) {
   event->accept();
 }
 
-void CSkinTabCtrl::wheelEvent(QWheelEvent* event) { event->ignore(); }
+void CSkinTabCtrl::wheelEvent(QWheelEvent* event) {
+  event->ignore();
+}
 
 void CSkinTabCtrl::paintEvent(QPaintEvent*) {
   QPainter p(this);

@@ -1,5 +1,11 @@
 // A tab bar whose items can be disabled: disabled items refuse clicks, are skipped by the arrow
 // keys and are painted engraved.
+//
+// Every change of the selection passes the filter of CTabRules: clicks, arrow keys, SetActiveTab,
+// SetCurSel, QTabBar::setCurrentIndex from anyone, and the moves QTabBar makes by itself when
+// items are added or removed. Only the user's choices (click, arrow key) and SetActiveTab send
+// SelectionChanged; QTabBar's currentChanged is sent before the filter has looked at a
+// setCurrentIndex, so owners listen to SelectionChanged.
 #pragma once
 
 #include <QTabBar>
@@ -16,9 +22,12 @@ class CSkinTabCtrl : public QTabBar {
 
   bool EnableTab(int index, bool enable);
   bool IsTabEnabled(int index, int* position = nullptr) const;
+  // Selects through the filter and notifies the parent, also when the filter refused (then with
+  // the item that stays selected). An index outside the items is ignored.
   void SetActiveTab(int index);
   int FindEnabledTab(int start, bool forward) const;
-  // A selection request from the program, passed through the same filter as the user's.
+  // A selection request from the program, passed through the same filter as the user's; it
+  // notifies nobody.
   void SetCurSel(int index);
 
   int controlId() const { return controlId_; }
@@ -38,8 +47,17 @@ class CSkinTabCtrl : public QTabBar {
 
  private:
   void Sync();
+  // Makes index QTabBar's current item without its signal; the caller tells whom it must.
+  void Show(int index);
+  // Takes back or redirects a setCurrentIndex the filter does not allow.
+  void FilterCurrentChange(int index);
+  // After an item was added or removed: when QTabBar moved the selection, the filter judges
+  // where it lands.
+  void Settle(bool moved);
+
   int controlId_;
   CTabRules rules_;
+  bool settling_ = false;
 };
 
 }  // namespace zc::fp

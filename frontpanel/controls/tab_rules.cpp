@@ -8,7 +8,8 @@ namespace zc::fp {
 bool CTabRules::IsTabEnabled(int index, int* position) const {
   if (index < 0 || index >= itemCount) return false;
   auto it = std::find(disabledList.begin(), disabledList.end(), index);
-  if (position) *position = it == disabledList.end() ? -1 : static_cast<int>(it - disabledList.begin());
+  if (position)
+    *position = it == disabledList.end() ? -1 : static_cast<int>(it - disabledList.begin());
   return it == disabledList.end();
 }
 
@@ -34,6 +35,9 @@ int CTabRules::FindEnabledTab(int start, bool forward) const {
 int CTabRules::FilterSelection(int requested) const {
   if (IsTabEnabled(requested)) return requested;
   if (requested < 0 || requested >= itemCount) return -1;
+  // With nothing selected (the selected item was just removed) staying put is no answer: the
+  // request moves on to the next enabled item.
+  if (selection < 0 || selection >= itemCount) return FindEnabledTab(requested, true);
   const int d = selection;
   const int e = std::abs(requested - d);
   // One-step moves and the wrap-arounds of the arrow keys may skip a disabled item; other jumps
@@ -47,9 +51,9 @@ int CTabRules::FilterSelection(int requested) const {
 void CTabRules::SetActiveTab(int index) {
   if (index < 0 || index >= itemCount) return;
   const int chosen = FilterSelection(index);
-  if (chosen < 0) return;
-  selection = chosen;
-  if (onSelected) onSelected(chosen);
+  if (chosen >= 0) selection = chosen;
+  // A refused request is still answered: the owner hears which item stays selected.
+  if (onSelected) onSelected(selection);
 }
 
 void CTabRules::Step(bool forward) {

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <new>
 #include <thread>
+#include <utility>
 
 namespace zc::fp {
 namespace {
@@ -151,6 +152,9 @@ void CDeviceManager::DiscoverDevices() {
 
   if (deviceCount < 1) {
     currentSession = kNoSession;
+    currentKind = kInterfaceNone;  // SendCommand and ReadReply then have nowhere to go
+    currentSlot = 0;
+    currentResource.clear();
     deviceListBox.enabled = false;
     deviceListBox.lines.push_back(kNoDevice);
     return;
@@ -181,7 +185,8 @@ void CDeviceManager::DiscoverDevices() {
   }
 
   int widest = 0;
-  for (const std::string& line : deviceListBox.lines) widest = std::max(widest, ui_.TextWidth(line));
+  for (const std::string& line : deviceListBox.lines)
+    widest = std::max(widest, ui_.TextWidth(line));
   deviceListBox.horizontalExtent = widest;
 }
 
@@ -244,19 +249,22 @@ int CDeviceManager::FindGpibDevices() {
   }
   // The session table holds 30; further instruments are not listed.
   const int n = static_cast<int>(std::min<ViUInt32>(found, kGpibSlots));
-  gpibCount = n;
+  std::vector<std::pair<ViSession, std::string>> opened;
   for (int i = 0; i < n; ++i) {
-    const int slot = n - 1 - i;
     ViSession vi = 0;
     viOpen(gpibResourceManager, name, VI_NO_LOCK, 0, &vi);
-    gpibSessions[slot] = vi;
     viSetAttribute(vi, VI_ATTR_TMO_VALUE, visaTimeoutMs);
-    deviceList.push_back({kInterfaceGpib, slot, name});
-    if (viFindNext(gpibFindList, name) < VI_SUCCESS) {
-      // The walk ended early: the entries made are all there is.
-      gpibCount = i + 1;
-      break;
-    }
+    opened.emplace_back(vi, name);
+    if (viFindNext(gpibFindList, name) < VI_SUCCESS) break;
+  }
+  // The first name found takes the highest slot. Slots are given once the walk is over, so a
+  // walk that ends early still fills exactly the slots below gpibCount, which the next search
+  // closes.
+  gpibCount = static_cast<std::int32_t>(opened.size());
+  for (std::size_t i = 0; i < opened.size(); ++i) {
+    const int slot = gpibCount - 1 - static_cast<int>(i);
+    gpibSessions[slot] = opened[i].first;
+    deviceList.push_back({kInterfaceGpib, slot, std::move(opened[i].second)});
   }
   return gpibCount;
 }

@@ -68,7 +68,7 @@ class CDeviceManager {
   std::int32_t gpibCount = 0;
   std::array<ViSession, kUsbSlots> usbSessions{};
   ViSession currentSession = kNoSession;
-  InterfaceKind currentKind = kInterfaceUsb;
+  InterfaceKind currentKind = kInterfaceNone;
   std::int32_t currentSlot = 0;
   std::string currentResource;
   std::string lastCommand;

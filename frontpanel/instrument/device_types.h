@@ -6,7 +6,8 @@
 
 namespace zc::fp {
 
-enum InterfaceKind : std::int32_t { kInterfaceGpib = 2, kInterfaceUsb = 4 };
+// kInterfaceNone: no instrument is selected, so nothing is written or read.
+enum InterfaceKind : std::int32_t { kInterfaceNone = 0, kInterfaceGpib = 2, kInterfaceUsb = 4 };
 
 struct DeviceEntry {
   InterfaceKind kind = kInterfaceUsb;

@@ -5,6 +5,7 @@
 //   zc4100 write RESOURCE TEXT      send TEXT
 //   zc4100 read RESOURCE            print a reply the instrument holds
 //   zc4100 discover                 list the counters as the front panel lists them
+//   zc4100 measure [RESOURCE] ...   a front-panel run in the terminal (zc4100 measure --help)
 //
 // Exit codes: 0 done, 1 the instrument or the library failed, 2 the command line is wrong.
 #include <cstdio>
@@ -16,6 +17,7 @@
 
 #include "config.h"
 #include "instrument/device_manager.h"
+#include "measure.h"
 #include "visa.h"
 
 namespace {
@@ -39,6 +41,7 @@ void PrintUsage(std::FILE* out) {
       "  write RESOURCE TEXT     send TEXT\n"
       "  read RESOURCE           print the reply the instrument holds\n"
       "  discover                find and identify counters as the front panel does\n"
+      "  measure [RESOURCE] ...  set up, run and print readings (zc4100 measure --help)\n"
       "\n"
       "  --timeout MS            I/O timeout in milliseconds (default 5000)\n"
       "  --raw                   do not end TEXT with a line feed\n"
@@ -215,6 +218,10 @@ int Discover() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc >= 2 && std::string_view(argv[1]) == "measure") {
+    ReportConfigProblems();
+    return zc::tool::Measure(std::vector<std::string>(argv + 2, argv + argc));
+  }
   Args args;
   std::string error;
   if (!ParseArgs(argc, argv, &args, &error)) {
