@@ -104,7 +104,8 @@ std::string ScientificText(double mantissa, bool positive, int exponent, const D
   return Fixed(mantissa, fmt.decimals) + (positive ? "E+" : "E-") + digits + fmt.unit;
 }
 
-// Steps 4 to 6 of the reply's formatting, for an exponent magnitude n below 100.
+// Prefix by the exponent magnitude n (below 100), the mantissa scaled by the rest of n after
+// the prefix, then the display format and the unit.
 std::string EngineeringText(double mantissa, int n, bool positive, const DisplayFormat& fmt) {
   static constexpr double kPowers[] = {1.0, 10.0, 100.0};
   const char* prefix = PrefixFor(n, positive);
@@ -187,8 +188,7 @@ std::string FormatValueForDisplay(std::string_view text, MeasFunction runFunctio
   if (v == 0.0) return ZeroText(fmt);
   const bool negative = !(v > 0);
   if (negative) v = -v;
-  // Scientific form by repeated scaling, as the bounds have always been written; at most about
-  // 330 steps for any finite double.
+  // Scientific form by repeated scaling by ten: at most about 330 steps for any finite double.
   int k = 0;
   char sign = '+';
   if (v >= 10) {

@@ -26,8 +26,8 @@ void CRunController::RunStart() {
   view_.ClearChart();
   view_.ShowRunState(true);
 
-  const CConfigurationResult config =
-      SendConfiguration(panel_, [this](const std::string& command) { devices_.SendCommand(command); });
+  const CConfigurationResult config = SendConfiguration(
+      panel_, [this](const std::string& command) { devices_.SendCommand(command); });
   runFunction = config.runFunction;
   if (config.levelOverRange) {
     RunStop();

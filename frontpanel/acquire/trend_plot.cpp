@@ -22,6 +22,12 @@ std::string Fixed30(double v) {
   return std::string(buf, r.ptr);
 }
 
+// std::trunc without the library call on the hot path: doubles of 2^52 and more are whole
+// already, and NaN and infinities pass through.
+double Truncate(double v) {
+  return std::fabs(v) < 4503599627370496.0 ? static_cast<double>(static_cast<long long>(v)) : v;
+}
+
 }  // namespace
 
 // Non-finite samples never hang or overflow the drawing: they take no part in the magnitude
@@ -44,7 +50,7 @@ void PlotTrend(const CTrendBuffer& buffer, int width, int height, MeasFunction r
   }
   double d = 1.0;
   for (; c >= kReduceFrom; d *= 10) c *= 0.1;  // at most about 300 steps
-  const auto reduced = [&](int i) { return buffer.Slot(i) / d; };
+  const auto reduced = [&](int i) { return d == 1.0 ? buffer.Slot(i) : buffer.Slot(i) / d; };
 
   double high = -kReduceFrom;
   double low = kReduceFrom;
@@ -76,9 +82,10 @@ void PlotTrend(const CTrendBuffer& buffer, int width, int height, MeasFunction r
   const double halfHeight = height / 2;
   const double scaleX = static_cast<double>(width) / capacity;
   const double scaleY = halfHeight / windowY;
-  const auto deviceX = [&](int x) { return static_cast<int>(std::floor(x * scaleX + 0.5)); };
+  // Both rounding arguments are at least 0.5, so the conversion is the floor.
+  const auto deviceX = [&](int x) { return static_cast<int>(x * scaleX + 0.5); };
   const auto deviceY = [&](int slot) {
-    const double y = std::trunc((reduced(slot) - reference) * s);
+    const double y = Truncate((reduced(slot) - reference) * s);
     double offset = y * scaleY;
     if (std::isnan(offset)) {
       offset = std::isnan(y) ? 0.0 : std::copysign(halfHeight, y) * (windowY < 0 ? -1 : 1);
@@ -86,7 +93,7 @@ void PlotTrend(const CTrendBuffer& buffer, int width, int height, MeasFunction r
     // Readings lie within +-range of the reference, a quarter of the chart from the middle; the
     // clamp only catches infinities.
     offset = std::clamp(offset, -halfHeight, halfHeight);
-    return static_cast<int>(std::floor(offset + halfHeight + 0.5));
+    return static_cast<int>(offset + halfHeight + 0.5);
   };
 
   if (filling) {

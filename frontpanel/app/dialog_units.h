@@ -1,5 +1,5 @@
-// Dialog units to pixels, from the dialog font's metrics, so the window keeps the proportions of
-// its template whatever font the system substitutes.
+// Dialog units to pixels, from the dialog font's metrics, so the window keeps its layout's
+// proportions whatever font the system substitutes.
 #pragma once
 
 #include <QFont>

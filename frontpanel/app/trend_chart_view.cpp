@@ -2,6 +2,7 @@
 
 #include <QPaintEvent>
 #include <QPainter>
+#include <algorithm>
 #include <cstring>
 
 #include "resources/artwork.h"
@@ -34,9 +35,17 @@ void CTrendChartView::RestoreGrid() {
   }
   if (snapshot_.size() != grid_.size() || snapshot_.format() != grid_.format()) {
     snapshot_ = QImage(grid_.size(), grid_.format());
+    dirtyTop_ = 0;
+    dirtyBottom_ = grid_.height() - 1;
   }
-  // bits() detaches first if a caller still shares the old snapshot.
-  std::memcpy(snapshot_.bits(), grid_.constBits(), static_cast<size_t>(grid_.sizeInBytes()));
+  if (dirtyTop_ > dirtyBottom_) return;
+  // Same size and format, so the same row stride. bits() detaches first if a caller still
+  // shares the old snapshot.
+  const qsizetype offset = dirtyTop_ * grid_.bytesPerLine();
+  const qsizetype bytes = (dirtyBottom_ - dirtyTop_ + 1) * grid_.bytesPerLine();
+  std::memcpy(snapshot_.bits() + offset, grid_.constBits() + offset, static_cast<size_t>(bytes));
+  dirtyTop_ = 0;
+  dirtyBottom_ = -1;
 }
 
 void CTrendChartView::Clear() {
@@ -53,6 +62,10 @@ void CTrendChartView::Draw(const CTrendPlot& plot) {
     QPainter painter(&snapshot_);
     painter.setPen(pen_);
     painter.drawPolyline(points_);
+    const QRect bounds = points_.boundingRect();
+    // Two rows of margin cover the line's caps.
+    dirtyTop_ = std::max(0, bounds.top() - 2);
+    dirtyBottom_ = std::min(snapshot_.height() - 1, bounds.bottom() + 2);
   }
   update();
 }

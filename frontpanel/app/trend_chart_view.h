@@ -45,6 +45,9 @@ class CTrendChartView : public QWidget {
   QImage snapshot_;
   QPen pen_;
   QPolygon points_;  // kept between ticks so Draw does not allocate
+  // Rows of the snapshot drawn over since it was last all grid: only these are restored.
+  int dirtyTop_ = 0;
+  int dirtyBottom_ = -1;
 };
 
 }  // namespace zc::fp

@@ -2,7 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QLineEdit>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
 #include <QListWidget>
+#include <QTabWidget>
 #include <QMenuBar>
 #include <QTest>
 #include <QToolBar>
@@ -12,6 +17,7 @@
 
 #include "app/command_ids.h"
 #include "app/front_panel_dlg.h"
+#include "app/trend_chart_view.h"
 #include "controls/skin_static.h"
 #include "controls/skin_tab_ctrl.h"
 #include "sim_config.h"
@@ -163,38 +169,54 @@ TEST_F(FrontPanelWidgetTest, ClosingHandsTheInstrumentsBack) {
   EXPECT_FALSE(gpib->Remote());
 }
 
+// The channel tabs start with CH2 disabled; once a function uses both channels, a click shows
+// CH2's controls and the arrow keys wrap.
 TEST_F(FrontPanelWidgetTest, ChannelTabsStartWithTheSecondItemDisabled) {
   SimConfig config(SimUsb(kUsbName));
   CTestPanel& p = Start();
   p.show();
-  auto* tabs = static_cast<CSkinTabCtrl*>(p.Control(1070));
-  ASSERT_TRUE(tabs);
+  CSkinTabCtrl* tabs = p.channelTabs();
   EXPECT_FALSE(tabs->IsTabEnabled(1));
-  int notified = 0;
-  QObject::connect(tabs, &CSkinTabCtrl::SelectionChanged, [&](int id, int) {
-    EXPECT_EQ(id, 1070);
-    ++notified;
-  });
   QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
   EXPECT_EQ(tabs->currentIndex(), 0);
-  EXPECT_EQ(notified, 0);
   QTest::keyClick(tabs, Qt::Key_Right);
   EXPECT_EQ(tabs->currentIndex(), 0);
-  tabs->EnableTab(1, true);
+  EXPECT_TRUE(p.Control(1080)->isVisible());
+
+  QTest::mouseClick(static_cast<QCheckBox*>(p.Control(1012)), Qt::LeftButton);  // Ratio
+  ASSERT_TRUE(tabs->IsTabEnabled(1));
   QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
   EXPECT_EQ(tabs->currentIndex(), 1);
+  EXPECT_EQ(p.panel().channelTabs.selection, 1);
+  EXPECT_TRUE(p.Control(1088)->isVisible());   // CH2 slope
+  EXPECT_FALSE(p.Control(1080)->isVisible());  // CH1 slope
   QTest::keyClick(tabs, Qt::Key_Right);  // from the last item to the first
   EXPECT_EQ(tabs->currentIndex(), 0);
-  EXPECT_EQ(notified, 3);
+  EXPECT_TRUE(p.Control(1080)->isVisible());
 }
 
 TEST_F(FrontPanelWidgetTest, ShellLayoutAndReadouts) {
   SimConfig config(SimUsb(kUsbName));
   CTestPanel& p = Start();
-  const CDialogUnits& du = p.units();
-  EXPECT_EQ(p.Control(IDC_DEVICE_LIST)->geometry(), du.Rect(362, 40, 126, 46));
-  EXPECT_EQ(p.Control(IDC_CHART)->geometry(), du.Rect(48, 34, 269, 145));
-  EXPECT_EQ(p.Control(IDC_FUNCTION_NAME)->geometry(), du.Rect(275, 21, 54, 11));
+  // Dialog units in pixels for the dialog font (Liberation Serif standing in for Times New
+  // Roman, 10 pt): 7 pixels per 4 units across, 15 per 8 down.
+  ASSERT_EQ(p.units().baseX(), 7);
+  ASSERT_EQ(p.units().baseY(), 15);
+  struct Placed {
+    int id;
+    QRect rect;
+  };
+  const Placed placed[] = {
+      {IDC_DEVICE_LIST, {634, 75, 221, 86}},   // 362,40 126x46
+      {IDC_CHART, {84, 64, 471, 272}},         // 48,34 269x145
+      {IDC_FUNCTION_NAME, {481, 39, 95, 21}},  // 275,21 54x11
+      {IDC_MAX, {681, 178, 208, 26}},          // 389,95 119x14
+      {1007, {14, 368, 585, 210}},             // 8,196 334x112
+      {1070, {623, 401, 243, 26}},             // 356,214 139x14
+      {IDC_READ_SPEED, {735, 283, 105, 26}},   // 420,151 60x14
+      {IDC_DOTS, {735, 324, 105, 26}},         // 420,173 60x14
+  };
+  for (const Placed& c : placed) EXPECT_EQ(p.Control(c.id)->geometry(), c.rect) << c.id;
   for (int id : {IDC_HIDDEN_COMBO, IDC_AUTO_SCALE, IDC_DIVISION, IDC_HIDDEN_GROUP}) {
     EXPECT_TRUE(p.Control(id)->isHidden()) << id;
   }
@@ -209,6 +231,119 @@ TEST_F(FrontPanelWidgetTest, ShellLayoutAndReadouts) {
   }
   EXPECT_EQ(p.menuBar()->actions().size(), 5);
   EXPECT_EQ(p.MenuAction(ID_COMMAND_CONTROL)->text(), "Command Control");
+}
+
+// Blue pixels of the trace on the chart's snapshot.
+int TracePixels(const QImage& image) {
+  int n = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) n += image.pixelColor(x, y) == QColor(0, 0, 255);
+  }
+  return n;
+}
+
+QString Readout(CTestPanel& p, int id) { return static_cast<CSkinStatic*>(p.Control(id))->text(); }
+
+TEST_F(FrontPanelWidgetTest, RunInProgressShowsReadingsAndTrend) {
+  SimConfig config(SimUsb(kUsbName));
+  CTestPanel& p = Start();
+  p.show();
+  p.ToolbarAction(0)->trigger();
+  ASSERT_TRUE(p.running());
+  EXPECT_TRUE(p.readingTimer().isActive());
+  EXPECT_EQ(p.readingTimer().interval(), 100);
+  EXPECT_EQ(static_cast<QLabel*>(p.Control(IDC_FUNCTION_NAME))->text(), "( Freq )");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return p.run().buffer.count() >= 4; }, 10000));
+  EXPECT_TRUE(Readout(p, IDC_CURRENT).endsWith(" M  Hz")) << Readout(p, IDC_CURRENT).toStdString();
+  EXPECT_TRUE(Readout(p, IDC_MAX).endsWith(" M  Hz"));
+  EXPECT_TRUE(Readout(p, IDC_MIN).endsWith(" M  Hz"));
+  EXPECT_GT(TracePixels(p.chart()->snapshot()), 20);
+
+  // Read speed and dots act at once, as the user picks them.
+  static_cast<QComboBox*>(p.Control(IDC_READ_SPEED))->setCurrentIndex(3);
+  EXPECT_EQ(p.readingTimer().interval(), 1000);
+  static_cast<QComboBox*>(p.Control(IDC_DOTS))->setCurrentIndex(5);
+  EXPECT_EQ(p.run().buffer.capacity(), 1001);
+  EXPECT_EQ(static_cast<QLabel*>(p.Control(IDC_TIME_AXIS_END))->text(), "1000");
+
+  p.MenuAction(ID_RUN_STOP)->trigger();
+  EXPECT_FALSE(p.readingTimer().isActive());
+  const int count = p.run().buffer.count();
+  QTest::qWait(150);
+  EXPECT_EQ(p.run().buffer.count(), count);  // no tick after the stop
+  EXPECT_GT(TracePixels(p.chart()->snapshot()), 20);  // the last trend stays
+  EXPECT_TRUE(p.messages.empty());
+}
+
+TEST_F(FrontPanelWidgetTest, LostInstrumentLeavesTheWindowStopped) {
+  SimConfig config(SimUsb(kUsbName, "fault = disconnect\ndisconnect_after = 45\n"));
+  CTestPanel& p = Start();
+  p.show();
+  p.MenuAction(ID_RUN_START)->trigger();
+  ASSERT_TRUE(p.running());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !p.running(); }, 20000));
+  EXPECT_FALSE(p.readingTimer().isActive());
+  ASSERT_EQ(p.messages.size(), 1u);
+  EXPECT_EQ(p.messages[0].second, "ZC4100_AP");
+  EXPECT_TRUE(p.ToolbarAction(0)->isEnabled());
+  EXPECT_FALSE(p.ToolbarAction(1)->isEnabled());
+  EXPECT_TRUE(p.MenuAction(ID_RUN_START)->isEnabled());
+  EXPECT_FALSE(p.MenuAction(ID_RUN_STOP)->isEnabled());
+}
+
+TEST_F(FrontPanelWidgetTest, PanelWidgetsFollowTheModel) {
+  SimConfig config(SimUsb(kUsbName));
+  CTestPanel& p = Start();
+  p.show();
+  auto* freq = static_cast<QCheckBox*>(p.Control(1010));
+  auto* ratio = static_cast<QCheckBox*>(p.Control(1012));
+  EXPECT_TRUE(freq->isVisible() && freq->isChecked());
+  QTest::mouseClick(ratio, Qt::LeftButton);
+  EXPECT_TRUE(ratio->isChecked());
+  EXPECT_FALSE(freq->isChecked());
+  EXPECT_EQ(p.panel().selectedFunction, FUNC_RATIO);
+  EXPECT_TRUE(p.channelTabs()->IsTabEnabled(1));
+
+  // The gate page shows the gate list; picking "Ext" shows the start and stop lists.
+  p.measurementTabs()->setCurrentIndex(5);
+  EXPECT_FALSE(ratio->isVisible());
+  auto* gate = static_cast<QComboBox*>(p.Control(1033));
+  EXPECT_TRUE(gate->isVisible());
+  EXPECT_EQ(gate->count(), 4);
+  EXPECT_TRUE(p.Control(1035)->isVisible());
+  gate->setCurrentIndex(1);
+  EXPECT_TRUE(p.Control(1039)->isVisible());
+  EXPECT_FALSE(p.Control(1035)->isVisible());
+
+  // Volt has no gate page: the message, and back to the volt page.
+  p.measurementTabs()->setCurrentIndex(2);
+  p.measurementTabs()->setCurrentIndex(5);
+  ASSERT_EQ(p.messages.size(), 1u);
+  EXPECT_EQ(p.messages[0].first, "Volt No Support !");
+  EXPECT_EQ(p.measurementTabs()->currentIndex(), 2);
+  EXPECT_TRUE(p.Control(1023)->isVisible());
+  EXPECT_FALSE(p.Control(1033)->isVisible());
+
+  // Width leaves only CH1: its slope is disabled.
+  p.measurementTabs()->setCurrentIndex(1);
+  QTest::mouseClick(static_cast<QCheckBox*>(p.Control(1018)), Qt::LeftButton);
+  EXPECT_FALSE(p.channelTabs()->IsTabEnabled(1));
+  EXPECT_EQ(p.channelTabs()->currentIndex(), 0);
+  EXPECT_FALSE(p.Control(1080)->isEnabled());
+  EXPECT_EQ(static_cast<QLabel*>(p.Control(IDC_FUNCTION_NAME))->text(), "( Width )");
+
+  // A typed gate time reaches the model; the run writes back what it sent.
+  p.measurementTabs()->setCurrentIndex(0);
+  p.measurementTabs()->setCurrentIndex(5);
+  gate->setCurrentIndex(0);  // Time
+  auto* gateTime = static_cast<QLineEdit*>(p.Control(1035));
+  gateTime->clear();
+  QTest::keyClicks(gateTime, "0.01");
+  EXPECT_EQ(p.panel().Text(1035), "0.01");
+  p.ToolbarAction(0)->trigger();
+  EXPECT_EQ(gateTime->text(), "1");
+  EXPECT_EQ(static_cast<QLineEdit*>(p.Control(1042))->text(), "1");
+  p.ToolbarAction(1)->trigger();
 }
 
 }  // namespace
