@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Takes a picture of the front panel under Xvfb, against simulated counters: a GPIB counter at
-# address 22 and a USB counter. Usage: scripts/screenshot.sh [OUTPUT.png]
+# address 22 and a USB counter. With --run it clicks the toolbar's start button first and waits
+# for the trend to fill.   Usage: scripts/screenshot.sh [--run] [OUTPUT.png]
 set -euo pipefail
 cd "$(dirname "$0")/.."
+run=0
+if [ "${1:-}" = "--run" ]; then run=1; shift; fi
 out="$(realpath -m "${1:-build/screenshot.png}")"
 scripts/install-deps.sh
-for p in xvfb xauth x11-utils imagemagick; do
+for p in xvfb xauth x11-utils imagemagick xdotool; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" ||
     { [ "$(id -u)" -eq 0 ] && apt-get install -y -qq "$p" >/dev/null || sudo apt-get install -y -qq "$p" >/dev/null; }
 done
@@ -28,6 +31,11 @@ app=\$!
 for _ in \$(seq 100); do xwininfo -name ZC4100_AP >/dev/null 2>&1 && break; sleep 0.1; done
 sleep 1.5
 id=\$(xwininfo -name ZC4100_AP | awk '/Window id:/ {print \$4}')
+if [ $run = 1 ]; then
+  # The toolbar's first button sits just under the menu bar at the left.
+  xdotool mousemove --window "\$id" 16 35 click 1
+  sleep 12
+fi
 import -window "\$id" "$out"
 kill \$app
 SH

@@ -205,7 +205,9 @@ std::vector<std::string> PanelSettingDescriptions() {
       case CControlKind::Combo: {
         std::string items;
         for (const CTextItem& item : spec.items) {
-          items += (items.empty() ? "" : ", ") + std::string(*item.text ? item.text : "\"\"");
+          const std::string text = item.text;
+          const bool blank = text.find_first_not_of(' ') == std::string::npos;
+          items += (items.empty() ? "" : ", ") + (blank ? "\"" + text + "\"" : text);
         }
         line += items;
         if (spec.id == IDC_UPPER_UNIT || spec.id == IDC_LOWER_UNIT) {
