@@ -25,10 +25,15 @@ CTrendChartView::CTrendChartView(QWidget* parent) : QWidget(parent) {
   pen_.setCosmetic(true);
   setAttribute(Qt::WA_OpaquePaintEvent);  // the image covers every pixel
   resize(kWidth, kHeight);
-  grid_ = GridImage(size());
+}
+
+// Checked at use rather than in resizeEvent, which a hidden widget gets only when first shown.
+void CTrendChartView::EnsureGrid() {
+  if (grid_.size() != size()) grid_ = GridImage(size());
 }
 
 void CTrendChartView::RestoreGrid() {
+  EnsureGrid();
   if (grid_.isNull()) {
     snapshot_ = QImage();
     return;
@@ -75,16 +80,11 @@ void CTrendChartView::SetPenColour(const QColor& colour) {
 }
 
 void CTrendChartView::paintEvent(QPaintEvent* event) {
+  EnsureGrid();
   QPainter painter(this);
-  const QImage& image = snapshot_.isNull() ? grid_ : snapshot_;
+  // A snapshot of another size was drawn before a resize; the next tick draws anew.
+  const QImage& image = snapshot_.size() == grid_.size() ? snapshot_ : grid_;
   painter.drawImage(event->rect(), image, event->rect());
-}
-
-void CTrendChartView::resizeEvent(QResizeEvent* event) {
-  QWidget::resizeEvent(event);
-  if (grid_.size() == size()) return;
-  grid_ = GridImage(size());
-  snapshot_ = QImage();  // drawn for the old size; the next tick draws anew
 }
 
 }  // namespace zc::fp

@@ -29,16 +29,17 @@ class CTrendChartView : public QWidget {
   void SetPenColour(const QColor& colour);
   QColor penColour() const { return pen_.color(); }
 
-  // The last drawing; null until the first Clear or Draw at the current size.
+  // The last drawing (null before the first Clear or Draw); repaints show it while its size is
+  // the control's.
   const QImage& snapshot() const { return snapshot_; }
 
   QSize sizeHint() const override { return {kWidth, kHeight}; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
 
  private:
+  void EnsureGrid();
   void RestoreGrid();
 
   QImage grid_;

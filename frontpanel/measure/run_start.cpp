@@ -1,7 +1,7 @@
 #include "measure/run_start.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <map>
 
 #include "measure/text_value.h"
@@ -32,10 +32,11 @@ class CEditExchange {
   std::map<int, std::string> texts_;
 };
 
-std::string Format(const char* format, double v) {
+// printf's "%.Nf", with a decimal point whatever the process's locale.
+std::string Fixed(double v, int decimals) {
   char buf[512];
-  std::snprintf(buf, sizeof buf, format, v);
-  return buf;
+  const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals);
+  return r.ec == std::errc() ? std::string(buf, r.ptr) : std::string(v < 0 ? "-inf" : "inf");
 }
 
 // A time below the counter's shortest gate (or no number at all) becomes one second.
@@ -407,7 +408,7 @@ std::string UnitCommandText(std::string& v, int unitIndex, CUnitTable table) {
         : table == CUnitTable::Limit ? kLimit[unitIndex]
                                      : kOffset[unitIndex];
   }
-  const std::string number = e.thousandfold ? Format("%f", value * 1000) : v;
+  const std::string number = e.thousandfold ? Fixed(value * 1000, 6) : v;
   return number + " " + e.prefix;
 }
 
@@ -422,7 +423,7 @@ std::string NumericForm(const std::string& commandText, const std::string& v, bo
   } else if (commandText.find('M') != std::string::npos) {
     number = TextValue(commandText) * 1e6;
   }
-  return Format("%.16f", number);
+  return Fixed(number, 16);
 }
 
 CConfigurationResult SendConfiguration(CPanelModel& m, const CommandSink& send) {

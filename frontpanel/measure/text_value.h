@@ -1,6 +1,5 @@
 // The value of a text as the panel reads numbers from edit fields and replies: its leading
-// decimal number, 0 when there is none. Programs that show the panel set LC_NUMERIC to "C", so a
-// decimal point is a point whatever the user's locale.
+// decimal number, 0 when there is none, read the same whatever the user's locale.
 #pragma once
 
 #include <climits>
@@ -8,14 +7,13 @@
 #include <string>
 #include <string_view>
 
+#include "acquire/reading_format.h"
+
 namespace zc::fp {
 
-inline double TextValue(std::string_view text) {
-  const std::string s(text.substr(0, text.find('\0')));
-  return std::strtod(s.c_str(), nullptr);
-}
+inline double TextValue(std::string_view text) { return ValueOfText(text); }
 
-// The integer value, as atoi reads it; out-of-range values stop at the int limits.
+// The integer value, as atoi reads it; values beyond the int range stop at its limits.
 inline int TextInteger(std::string_view text) {
   const std::string s(text.substr(0, text.find('\0')));
   const long v = std::strtol(s.c_str(), nullptr, 10);

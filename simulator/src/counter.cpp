@@ -2,8 +2,13 @@
 // test can ask for. Replies that are not readable yet (slow link, *OPC? waiting for the arming
 // edge) carry the time they become readable; nothing runs in the background, waits sleep on a
 // condition variable until that time or until another call changes the picture.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <condition_variable>
+#include <cstring>
 #include <deque>
 #include <mutex>
 
@@ -27,10 +32,130 @@ struct Pending {
   Clock::time_point readyAt;
 };
 
+// O_APPEND makes each write land whole at the end, so counters and processes sharing one file
+// never mix their lines; nothing is buffered here, so a reader sees each message at once and a
+// killed process loses none.
+int OpenLog(const std::string& path, std::string* error) {
+  int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) *error = "cannot open log file '" + path + "': " + std::strerror(errno);
+  return fd;
+}
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
 }  // namespace
 
+std::string EscapeLogLine(std::string_view message) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string out;
+  out.reserve(message.size() + 8);
+  for (char ch : message) {
+    const auto c = static_cast<unsigned char>(ch);
+    switch (c) {
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      case '\0':
+        out += "\\0";
+        break;
+      default:
+        if (c < 0x20 || c >= 0x7f) {
+          out += "\\x";
+          out += kHex[c >> 4];
+          out += kHex[c & 0xf];
+        } else {
+          out += ch;
+        }
+    }
+  }
+  return out;
+}
+
+std::optional<std::string> UnescapeLogLine(std::string_view line) {
+  std::string out;
+  out.reserve(line.size());
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    const auto c = static_cast<unsigned char>(line[i]);
+    if (c < 0x20 || c >= 0x7f) return std::nullopt;  // the log never writes these raw
+    if (c != '\\') {
+      out += line[i];
+      continue;
+    }
+    if (++i == line.size()) return std::nullopt;
+    switch (line[i]) {
+      case '\\':
+        out += '\\';
+        break;
+      case 'n':
+        out += '\n';
+        break;
+      case 'r':
+        out += '\r';
+        break;
+      case 't':
+        out += '\t';
+        break;
+      case '0':
+        out += '\0';
+        break;
+      case 'x': {
+        if (line.size() - i < 3) return std::nullopt;
+        const int hi = HexValue(line[i + 1]), lo = HexValue(line[i + 2]);
+        if (hi < 0 || lo < 0) return std::nullopt;
+        out += static_cast<char>(hi << 4 | lo);
+        i += 2;
+        break;
+      }
+      default:
+        return std::nullopt;
+    }
+  }
+  return out;
+}
+
+std::string CheckLogFile(const std::string& path) {
+  std::string error;
+  int fd = OpenLog(path, &error);
+  if (fd >= 0) ::close(fd);
+  return error;
+}
+
 struct Counter::State {
-  explicit State(Options o) : options(Sanitized(std::move(o))), device(options) {}
+  explicit State(Options o) : options(Sanitized(std::move(o))), device(options) {
+    if (!options.logFile.empty()) logFd = OpenLog(options.logFile, &logError);
+  }
+  ~State() {
+    if (logFd >= 0) ::close(logFd);
+  }
+  State(const State&) = delete;
+  State& operator=(const State&) = delete;
+
+  // One write per line. A log that cannot be written (a full disk) must not stop the instrument.
+  void Log(std::string_view message) const {
+    if (logFd < 0) return;
+    const std::string line = EscapeLogLine(message) + '\n';
+    std::size_t done = 0;
+    while (done < line.size()) {
+      const ssize_t n = ::write(logFd, line.data() + done, line.size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return;
+      done += static_cast<std::size_t>(n);
+    }
+  }
 
   // Lets a scheduled arming edge that is due complete its measurement, and hands out the held
   // *OPC? answer once nothing is waiting any more.
@@ -74,6 +199,8 @@ struct Counter::State {
   bool disconnected = false;
   int messages = 0;
   std::vector<std::string> received;
+  int logFd = -1;
+  std::string logError;
 };
 
 Counter::Counter(Options options) : state_(std::make_unique<State>(std::move(options))) {}
@@ -84,6 +211,7 @@ bool Counter::Receive(std::string_view message) {
   std::lock_guard lock(s.mu);
   if (s.disconnected) return false;
   s.received.emplace_back(message);
+  s.Log(message);  // under the lock, so the lines keep the order the messages came in
   Clock::time_point now = Clock::now();
   s.Advance(now);
   ++s.messages;
@@ -204,6 +332,10 @@ bool Counter::Disconnected() const {
   std::lock_guard lock(state_->mu);
   return state_->disconnected;
 }
+
+std::string Counter::LogError() const {
+  return state_->logError;
+}  // set once, at construction
 
 std::vector<std::string> Counter::Received() const {
   std::lock_guard lock(state_->mu);

@@ -133,10 +133,16 @@ std::optional<Options> Options::FromKeyValues(
         return std::nullopt;
       }
       o.faults.maxWaitMs = static_cast<int>(n);
+    } else if (key == "LOG") {
+      if (value.empty() || value.find('\0') != std::string_view::npos) {
+        bad("want a file name");
+        return std::nullopt;
+      }
+      o.logFile = std::string(value);
     } else {
       Fail(error, "unknown key '" + rawKey +
                       "' (known: serial, seed, trigger_delay_ms, fault, disconnect_after, "
-                      "reply_delay_ms, max_wait_ms)");
+                      "reply_delay_ms, max_wait_ms, log)");
       return std::nullopt;
     }
   }

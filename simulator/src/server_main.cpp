@@ -46,6 +46,7 @@ constexpr const char* kUsage =
     "  --disconnect-after N    close the connection after N messages\n"
     "  --reply-delay-ms N      each reply readable this long after its query\n"
     "  --max-wait-ms N         cap on waits for replies that are not coming\n"
+    "  --log FILE              append every message received to FILE, one escaped line each\n"
     "  --help                  this text\n"
     "\n"
     "SIGUSR1 delivers an external arming edge; SIGINT or SIGTERM stop the server.\n";
@@ -71,7 +72,7 @@ int UsageError(const std::string& what) {
 std::optional<int> ParseArgs(int argc, char** argv, Args* args) {
   static const char* const kModelFlags[] = {
       "serial",           "seed",           "trigger-delay-ms", "fault",
-      "disconnect-after", "reply-delay-ms", "max-wait-ms"};
+      "disconnect-after", "reply-delay-ms", "max-wait-ms",      "log"};
   for (int i = 1; i < argc; ++i) {
     std::string_view arg = argv[i];
     if (arg == "--help" || arg == "-h") {
@@ -281,7 +282,7 @@ class Server {
 
   void Deliver(std::string_view message) {
     if (!counter_.Receive(message)) return;  // the link is down; the rest goes nowhere
-    counter_.ClearReceived();                // the log is for tests in-process, not for us
+    counter_.ClearReceived();  // that record is for tests in-process; --log is the server's
     // Collect the answer before the next message, which would otherwise interrupt it.
     Drain();
   }
@@ -334,6 +335,12 @@ int main(int argc, char** argv) {
   std::string error;
   std::optional<zc::sim::Options> options = zc::sim::Options::FromKeyValues(args.options, &error);
   if (!options) return UsageError(error);
+  // Made first, so a log file that cannot be opened stops the server before it listens.
+  zc::sim::Counter counter(std::move(*options));
+  if (std::string why = counter.LogError(); !why.empty()) {
+    std::fprintf(stderr, "zc4100-sim: %s\n", why.c_str());
+    return 2;
+  }
 
   // Signals arrive through a descriptor, so the loop handles them like any other event.
   sigset_t mask;
@@ -360,7 +367,6 @@ int main(int argc, char** argv) {
   std::printf("zc4100-sim: listening on %s port %d\n", args.bind.c_str(), port);
   std::fflush(stdout);
 
-  zc::sim::Counter counter(std::move(*options));
   {
     Server server(counter, listenFd, signalFd);
     server.Run();

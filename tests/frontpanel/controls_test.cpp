@@ -92,21 +92,37 @@ TEST(TabRules, SelectionFilter) {
     int requested, result;
   };
   const Case cases[] = {
-      {4, 0, {1}, 1, 2},      // one step right skips the disabled item
-      {4, 2, {1}, 1, 0},      // one step left skips it backwards
-      {4, 0, {3}, 3, 2},      // wrap from the first to the last goes backwards
-      {4, 3, {0}, 0, 1},      // wrap from the last to the first goes forwards
-      {5, 1, {3}, 3, -1},     // a jump to a disabled item is refused
+      {4, 0, {1}, 1, 2},   // one step right skips the disabled item
+      {4, 2, {1}, 1, 0},   // one step left skips it backwards
+      {4, 0, {3}, 3, 2},   // wrap from the first to the last goes backwards
+      {4, 3, {0}, 0, 1},   // wrap from the last to the first goes forwards
+      {5, 1, {3}, 3, -1},  // a jump to a disabled item is refused
       {4, 0, {1, 2, 3}, 1, 0},
-      {4, 1, {}, 3, 3},       // enabled items always go through
+      {4, 1, {}, 3, 3},  // enabled items always go through
       {4, 1, {}, 9, -1},
+      // Nothing selected (the selected item was removed): a disabled item skips on forwards.
+      {4, -1, {0}, 0, 1},
+      {4, -1, {2}, 2, 3},
+      {4, 4, {3}, 3, 0},
+      {3, -1, {0, 1, 2}, 1, -1},
   };
   for (const Case& c : cases) {
     Tabs t(c.count, c.selected);
     t.rules.disabledList = c.disabled;
-    EXPECT_EQ(t.rules.FilterSelection(c.requested), c.result)
-        << c.selected << "->" << c.requested;
+    EXPECT_EQ(t.rules.FilterSelection(c.requested), c.result) << c.selected << "->" << c.requested;
   }
+}
+
+// The parent hears of every SetActiveTab on an item, also of one the filter refused.
+TEST(TabRules, RefusedSetActiveTabStillNotifies) {
+  Tabs t(5, 1);
+  t.rules.disabledList = {3};
+  t.rules.SetActiveTab(3);  // a jump to a disabled item
+  EXPECT_EQ(t.rules.selection, 1);
+  EXPECT_EQ(t.notified, std::vector<int>{1});
+  t.rules.SetActiveTab(9);  // outside the items: ignored
+  t.rules.SetActiveTab(-1);
+  EXPECT_EQ(t.notified, std::vector<int>{1});
 }
 
 TEST(LabelStyle, FlagsSwitchOnAndAlignmentIsSetAnew) {

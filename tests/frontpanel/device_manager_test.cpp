@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,14 +34,16 @@ TEST(BuildDeviceLabel, ExamplesAndOddReplies) {
       {"Zarnith,ZC4100", kUsbName, "Unknow Model--USBTMC--AB12345678"},
       {"", "GPIB0::5::INSTR", "Unknow Manufacture--GPIB--5"},
       // The decimal spelling finds the serial after the product code.
-      {"Zarnith,ZC4100,X,1", "USB0::6747::4100::AB12345678::0::INSTR", "ZC4100--USBTMC--AB12345678"},
+      {"Zarnith,ZC4100,X,1", "USB0::6747::4100::AB12345678::0::INSTR",
+       "ZC4100--USBTMC--AB12345678"},
       // Short names give what there is, never a read past the end.
       {"a,b,c", "USB0::0x1A5B::0x1004", "B--USBTMC--"},
       {"a,b,c", "USB0::0x1A5B::0x1004::AB", "B--USBTMC--AB"},
       {"a,b,c", "GPIB", "B--GPIB--"},
       {"a,b,c", "GPIB0::", "B--GPIB--"},
       {"a,b,c", "TCPIP0::h::5025::SOCKET", "B"},
-      {std::string("\x01\xff,\x80z\x00q,", 8), "GPIB0::1::INSTR", std::string("\x80Z\x00Q--GPIB--1", 13)},
+      {std::string("\x01\xff,\x80z\x00q,", 8), "GPIB0::1::INSTR",
+       std::string("\x80Z\x00Q--GPIB--1", 13)},
   };
   for (const LabelCase& c : cases) {
     EXPECT_EQ(CDeviceManager::BuildDeviceLabel(c.reply, c.resource), c.label) << c.resource;
@@ -142,7 +148,8 @@ TEST_F(DeviceManagerTest, RefreshListsTheSameAndClosesEarlierSessions) {
   }
   EXPECT_NE(dev.gpibSessions[0], oldGpib);
   EXPECT_EQ(dev.currentSession, dev.gpibSessions[0]);
-  ASSERT_EQ(viWrite(dev.usbSessions[0], reinterpret_cast<ViConstBuf>("*IDN?\n"), 6, &n), VI_SUCCESS);
+  ASSERT_EQ(viWrite(dev.usbSessions[0], reinterpret_cast<ViConstBuf>("*IDN?\n"), 6, &n),
+            VI_SUCCESS);
   EXPECT_EQ(Read(dev.usbSessions[0]), "Zarnith,ZC4100,AB12345678,1.03\n");
 }
 
@@ -169,7 +176,8 @@ TEST_F(DeviceManagerTest, NothingFound) {
 
 // Replies that are not identifications still make a line each, and never crash discovery.
 TEST_F(DeviceManagerTest, OddIdentificationReplies) {
-  SimConfig config(kGpib22 + "[GPIB0::23::INSTR]\nsimulate = zc4100\nfault = silent\nmax_wait_ms = 20\n" +
+  SimConfig config(kGpib22 +
+                   "[GPIB0::23::INSTR]\nsimulate = zc4100\nfault = silent\nmax_wait_ms = 20\n" +
                    SimUsb(kUsbName, "serial = " + std::string(64, 'Q') + "\n"));
   Discover();
   ASSERT_EQ(dev.deviceListBox.lines.size(), 3u);
@@ -204,6 +212,30 @@ TEST_F(DeviceManagerTest, ExactlySixtyFourBytesIsAReading) {
   EXPECT_TRUE(ui.messages.empty());
 }
 
+// An answer that would come only after the 15 s timeout: the read ends empty, and the clear that
+// follows throws the late answer away on the instrument.
+TEST_F(DeviceManagerTest, GpibInstrumentThatDoesNotAnswerInTimeEndsEmptyAndIsCleared) {
+  SimConfig config(
+      "[GPIB0::22::INSTR]\nsimulate = zc4100\nreply_delay_ms = 60000\nmax_wait_ms = 20\n");
+  Discover();
+  ASSERT_EQ(dev.currentKind, kInterfaceGpib);
+  auto counter = zc::visa::SimulatedInstrument("GPIB0::22::INSTR");
+  ASSERT_TRUE(counter);
+  ui.messages.clear();
+  dev.SendCommand("fetch?\n");
+  EXPECT_EQ(dev.ReadReply(), "");
+  EXPECT_EQ(dev.lastReply, "");
+  EXPECT_EQ(runStops, 1);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_NE(ui.messages[0].text.find("VI_ERROR_TMO"), std::string::npos);
+  // Without the clear the answer to fetch? would still be on its way.
+  std::string late;
+  std::optional<zc::sim::Clock::time_point> due;
+  EXPECT_FALSE(counter->TryReply(&late, &due));
+  EXPECT_FALSE(due.has_value()) << "the instrument still holds an answer";
+}
+
+// A silent GPIB instrument behaves the same as far as the front panel can tell.
 TEST_F(DeviceManagerTest, SilentGpibInstrumentEndsWithAnEmptyReply) {
   SimConfig config("[GPIB0::22::INSTR]\nsimulate = zc4100\nfault = silent\nmax_wait_ms = 20\n");
   Discover();
@@ -215,9 +247,65 @@ TEST_F(DeviceManagerTest, SilentGpibInstrumentEndsWithAnEmptyReply) {
   EXPECT_EQ(runStops, 1);
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_NE(ui.messages[0].text.find("VI_ERROR_TMO"), std::string::npos);
-  // The clear reached the instrument.
-  auto counter = zc::visa::SimulatedInstrument("GPIB0::22::INSTR");
-  ASSERT_TRUE(counter);
+}
+
+// With no instrument selected, before any discovery or after one that found nothing, the
+// exchanges go nowhere: no write, no failed read, no message.
+TEST_F(DeviceManagerTest, WithNoInstrumentNothingIsWrittenOrRead) {
+  EXPECT_EQ(dev.currentKind, kInterfaceNone);
+  dev.SetRunStop([this] { ++runStops; });
+  dev.SendCommand("*IDN?\n");
+  EXPECT_EQ(dev.ReadReply(), "");
+
+  std::shared_ptr<zc::sim::Counter> counter;
+  {
+    SimConfig config(SimUsb(kUsbName));
+    Discover();
+    counter = zc::visa::SimulatedInstrument(kUsbName);
+    ASSERT_TRUE(counter);
+  }
+  SimConfig nothing("");
+  dev.RefreshDevices();
+  ASSERT_EQ(dev.deviceCount, 0);
+  EXPECT_EQ(dev.currentKind, kInterfaceNone);
+  EXPECT_EQ(dev.currentSession, kNoSession);
+  counter->ClearReceived();
+  dev.SendCommand("*IDN?\n");
+  EXPECT_EQ(dev.ReadReply(), "");
+  EXPECT_EQ(dev.lastCommand, "*IDN?\n");
+  EXPECT_TRUE(counter->Received().empty());
+  EXPECT_EQ(runStops, 0);
+  EXPECT_TRUE(ui.messages.empty());
+}
+
+// Every session a GPIB search opens sits in a slot below gpibCount, so the next search closes
+// them all. The table holds 30; a 31st counter is not opened.
+TEST_F(DeviceManagerTest, NextGpibSearchClosesEverySessionTheLastOneOpened) {
+  std::string text = "[GPIB0::5::3::INSTR]\nsimulate = zc4100\n";
+  for (int address = 1; address <= 30; ++address) {
+    text += "[GPIB0::" + std::to_string(address) + "::INSTR]\nsimulate = zc4100\n";
+  }
+  SimConfig config(text);
+  for (int search = 0; search < 2; ++search) {
+    const std::array<ViSession, CDeviceManager::kGpibSlots> before = dev.gpibSessions;
+    dev.deviceList.clear();
+    ASSERT_EQ(dev.FindGpibDevices(), CDeviceManager::kGpibSlots);
+    ASSERT_EQ(dev.deviceList.size(), static_cast<std::size_t>(CDeviceManager::kGpibSlots));
+    std::vector<bool> used(CDeviceManager::kGpibSlots, false);
+    for (std::size_t i = 0; i < dev.deviceList.size(); ++i) {
+      const DeviceEntry& e = dev.deviceList[i];
+      EXPECT_EQ(e.kind, kInterfaceGpib);
+      EXPECT_EQ(e.slot, CDeviceManager::kGpibSlots - 1 - static_cast<int>(i));
+      ASSERT_TRUE(e.slot >= 0 && e.slot < dev.gpibCount);
+      used[static_cast<std::size_t>(e.slot)] = true;
+    }
+    EXPECT_EQ(std::count(used.begin(), used.end(), true), dev.gpibCount);
+    ViUInt32 n = 0;
+    for (ViSession old : before) {
+      if (old == 0) continue;
+      EXPECT_EQ(viWrite(old, reinterpret_cast<ViConstBuf>("*IDN?\n"), 6, &n), VI_ERROR_INV_OBJECT);
+    }
+  }
 }
 
 TEST_F(DeviceManagerTest, EmptyGpibCommandWritesNothingAndSaysNothing) {

@@ -42,14 +42,19 @@ INSTANTIATE_TEST_SUITE_P(
                                  EXPECT_EQ(o.triggerDelayMs, -1);
                                  EXPECT_FALSE(o.faults.silent);
                                  EXPECT_EQ(o.faults.disconnectAfter, 0);
+                                 EXPECT_EQ(o.logFile, "");
                                }},
                       GoodCase{"Scalars",
                                {{"serial", " ZX-1 "},
                                 {"SEED", "18446744073709551615"},
                                 {"Trigger_Delay_MS", "250"},
                                 {"reply_delay_ms", "0"},
-                                {"max_wait_ms", "75"}},
+                                {"max_wait_ms", "75"},
+                                {"LOG", " /nonexistent-folder/sim.log "}},
                                [](const Options& o) {
+                                 // Only named: a file that cannot be opened is the counter's to
+                                 // report.
+                                 EXPECT_EQ(o.logFile, "/nonexistent-folder/sim.log");
                                  EXPECT_EQ(o.serial, "ZX-1");
                                  EXPECT_EQ(o.seed, 18446744073709551615ULL);
                                  EXPECT_EQ(o.triggerDelayMs, 250);
@@ -122,7 +127,8 @@ INSTANTIATE_TEST_SUITE_P(
                       BadCase{"disconnect_after", "-1"}, BadCase{"reply_delay_ms", "-5"},
                       BadCase{"max_wait_ms", "1e3"}, BadCase{"serial", ""},
                       BadCase{"serial", "A,B"}, BadCase{"serial", std::string("A\nB")},
-                      BadCase{"serial", std::string(65, 'S')}));
+                      BadCase{"serial", std::string(65, 'S')}, BadCase{"log", ""},
+                      BadCase{"log", std::string("a\0b", 3)}));
 
 TEST(SimOptionErrors, UnknownFaultIsNamed) {
   std::string error;

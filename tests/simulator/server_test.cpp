@@ -23,6 +23,8 @@
 #include <thread>
 #include <vector>
 
+#include "zc4100_sim.h"
+
 extern char** environ;
 
 namespace {
@@ -233,6 +235,31 @@ TEST(SimServer, SilentFaultAnswersNothing) {
   EXPECT_EQ(c.Line(100ms), std::nullopt);
 }
 
+// The log shows each message as the counter got it, whatever the packets were, and it is all on
+// disk when the server dies without a chance to flush anything.
+TEST(SimServer, LogKeepsEveryMessageEvenWhenKilled) {
+  const fs::path log =
+      fs::path(::testing::TempDir()) / ("zc4100-sim-" + std::to_string(getpid()) + "-received.log");
+  fs::remove(log);
+  Server server({"--log", log.string()});
+  Client c(server.port());
+  EXPECT_EQ(c.Ask("*IDN?\n"), kIdn);
+  c.Send(std::string("syst:comm:rlst loc\0\n", 20));
+  c.Send("fet");
+  c.Send("ch?\n");
+  EXPECT_NE(c.Line(), std::nullopt);
+  EXPECT_EQ(server.Stop(SIGKILL), -1);
+
+  std::ifstream f(log, std::ios::binary);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(f, line);) lines.push_back(line);
+  EXPECT_EQ(lines,
+            (std::vector<std::string>{R"(*IDN?\n)", R"(syst:comm:rlst loc\0\n)", R"(fetch?\n)"}));
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(zc::sim::UnescapeLogLine(lines[1]), std::string("syst:comm:rlst loc\0\n", 20));
+  fs::remove(log);
+}
+
 class SimStopSignal : public ::testing::TestWithParam<int> {};
 
 TEST_P(SimStopSignal, ExitsCleanly) {
@@ -268,6 +295,7 @@ INSTANTIATE_TEST_SUITE_P(Arguments, SimCommandLine,
                                            ArgsCase{{"--seed", "-3"}, 2},
                                            ArgsCase{{"--max-wait-ms", "soon"}, 2},
                                            ArgsCase{{"--bind", "not-an-address", "--port", "0"}, 2},
-                                           ArgsCase{{"stray"}, 2}));
+                                           ArgsCase{{"stray"}, 2},
+                                           ArgsCase{{"--log", "/nonexistent-folder/sim.log"}, 2}));
 
 }  // namespace

@@ -50,7 +50,8 @@ TEST_F(FindTest, ExpressionsFindWhatAVisaLibraryFinds) {
       {"USB[0-9]*::6747::4100::?*INSTR", {"USB1::6747::4100::CD87654321::0::INSTR"}},
       {"GPIB?*", {"GPIB0::22::INSTR", "GPIB0::5::3::INSTR"}},
       {"TCPIP?*", {"TCPIP0::127.0.0.1::5025::SOCKET"}},
-      {"usb?*", {"USB0::0x1A5B::0x1004::AB12345678::INSTR", "USB1::6747::4100::CD87654321::0::INSTR"}},
+      {"usb?*",
+       {"USB0::0x1A5B::0x1004::AB12345678::INSTR", "USB1::6747::4100::CD87654321::0::INSTR"}},
       {"?*SOCKET", {"TCPIP0::127.0.0.1::5025::SOCKET"}},
   };
   for (const Case& c : cases) {
@@ -125,6 +126,39 @@ TEST_F(FindTest, BadSectionsAreReportedAndSkipped) {
   ViSession rm = OpenRm();
   ViStatus status = 0;
   EXPECT_EQ(FindAll(rm, "?*", &status), std::vector<std::string>{"GPIB0::11::INSTR"});
+}
+
+// A relative log name is taken from the configuration file's folder; a log that cannot be opened
+// makes its section bad, reported as the others are.
+TEST_F(FindTest, SimulatedCountersLogWhereTheConfigurationSays) {
+  const std::string logName = path_.stem().string() + ".log";
+  const std::filesystem::path log = path_.parent_path() / logName;
+  std::filesystem::remove(log);
+  auto section = [](const std::string& name, const std::string& logFile) {
+    return "[" + name + "]\nsimulate = zc4100\nlog = " + logFile + "\n";
+  };
+  Configure(section("GPIB0::22::INSTR", logName) + section("GPIB0::23::INSTR", log.string()) +
+            section("GPIB0::24::INSTR", "/nonexistent-folder/sim.log"));
+  Config config = LoadConfig();
+  ASSERT_EQ(config.errors.size(), 1u);
+  EXPECT_NE(config.errors[0].find("[GPIB0::24::INSTR]: cannot open log file "
+                                  "'/nonexistent-folder/sim.log'"),
+            std::string::npos)
+      << config.errors[0];
+  ASSERT_EQ(config.resources.size(), 2u);
+
+  // Both counters share the file, each message on a line of its own.
+  ViSession rm = OpenRm();
+  ViSession a = Open(rm, "GPIB0::22::INSTR"), b = Open(rm, "GPIB0::23::INSTR");
+  ASSERT_EQ(Write(a, "*IDN?\n"), VI_SUCCESS);
+  ASSERT_EQ(Write(b, std::string("syst:comm:rlst loc\0", 19)), VI_SUCCESS);
+  std::ifstream f(log, std::ios::binary);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(f, line);) lines.push_back(line);
+  EXPECT_EQ(lines, (std::vector<std::string>{R"(*IDN?\n)", R"(syst:comm:rlst loc\0)"}));
+  ViSession bad = 0;
+  EXPECT_LT(viOpen(rm, "GPIB0::24::INSTR", VI_NO_LOCK, 0, &bad), VI_SUCCESS);
+  std::filesystem::remove(log);
 }
 
 TEST_F(FindTest, MissingConfigurationFileIsReported) {

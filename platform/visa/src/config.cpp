@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 #include "profile.h"
@@ -54,6 +55,12 @@ Config LoadConfig() {
           break;
         }
         res.simulated = true;
+      } else if (EqualsNoCase(key, "log") && std::filesystem::path(value).is_relative() &&
+                 !value.empty()) {
+        // Taken from the configuration file's folder, so every program using the file shares it.
+        res.options.emplace_back(
+            key,
+            (std::filesystem::path(config.path).parent_path() / value).lexically_normal().string());
       } else {
         res.options.emplace_back(key, value);
       }
@@ -61,7 +68,10 @@ Config LoadConfig() {
     if (res.text.empty()) continue;
     if (res.simulated) {
       std::string error;
-      if (!sim::Options::FromKeyValues(res.options, &error)) {
+      std::optional<sim::Options> options = sim::Options::FromKeyValues(res.options, &error);
+      // A log that cannot be written would leave the instrument unlogged without a word.
+      if (options && !options->logFile.empty()) error = sim::CheckLogFile(options->logFile);
+      if (!options || !error.empty()) {
         config.errors.push_back(config.path + ": [" + section + "]: " + error);
         continue;
       }

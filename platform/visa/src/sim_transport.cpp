@@ -100,8 +100,11 @@ std::shared_ptr<sim::Counter> SimulatedCounterFor(const DeclaredResource& resour
     std::string error;
     auto parsed = sim::Options::FromKeyValues(options, &error);
     if (!parsed) return nullptr;
+    auto counter = std::make_shared<sim::Counter>(std::move(*parsed));
+    // A log asked for but not writable: the open fails rather than run the instrument unlogged.
+    if (!counter->LogError().empty()) return nullptr;
     entry.options = std::move(options);
-    entry.counter = std::make_shared<sim::Counter>(std::move(*parsed));
+    entry.counter = std::move(counter);
   }
   return entry.counter;
 }
