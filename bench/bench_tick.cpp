@@ -33,8 +33,10 @@ std::filesystem::path WriteConfig() {
   return path;
 }
 
+std::unique_ptr<CBenchPanel> gPanel;  // ends before the application object does
+
 CBenchPanel& Panel() {
-  static std::unique_ptr<CBenchPanel> panel = [] {
+  if (!gPanel) gPanel = [] {
     const auto config = WriteConfig();
     setenv("ZC4100_VISA_CONF", config.c_str(), 1);
     setenv("ZC_VISA_SYSFS_ROOT", "/nonexistent-sysfs", 1);
@@ -46,7 +48,7 @@ CBenchPanel& Panel() {
     for (int i = 0; i < 1100; ++i) p->run().OnReadingTimer();
     return p;
   }();
-  return *panel;
+  return *gPanel;
 }
 
 void BM_ReadingTick(benchmark::State& state) {
@@ -65,6 +67,7 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
-  if (auto* p = &Panel()) p->RunStop();
+  if (gPanel) gPanel->RunStop();
+  gPanel.reset();
   return 0;
 }

@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake --preset default >/dev/null
-cmake --build --preset default -j 2 --target bench_roundtrip zc4100-sim >/dev/null
+cmake --build --preset default -j 2 --target bench_roundtrip bench_plot bench_tick zc4100-sim >/dev/null
 bin=build/default/bin
 work=$(mktemp -d)
 "$bin/zc4100-sim" --port 0 --port-file "$work/port" --seed 1 &
@@ -13,3 +13,7 @@ for _ in $(seq 100); do [ -s "$work/port" ] && break; sleep 0.05; done
 port=$(cat "$work/port")
 ZC_BENCH_PORT=$port "$bin/bench_roundtrip" "$@"
 /usr/bin/python3 bench/pyvisa_roundtrip.py "$port" 2
+# The live display: one reading tick of the front panel, and the chart's drawing against a bare
+# polyline of the same points.
+QT_QPA_PLATFORM=offscreen "$bin/bench_tick" "$@"
+QT_QPA_PLATFORM=offscreen "$bin/bench_plot" "$@"

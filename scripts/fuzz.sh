@@ -6,7 +6,7 @@ seconds="${1:-30}"
 scripts/install-deps.sh
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j 2
-for target in fuzz_resource_name fuzz_find_expression fuzz_scpi fuzz_profile fuzz_log_line; do
+for target in fuzz_resource_name fuzz_find_expression fuzz_scpi fuzz_profile fuzz_log_line fuzz_reading fuzz_panel_file; do
   corpus="fuzz/corpus/$target"
   work="build/fuzz/corpus-$target"
   mkdir -p "$work"

@@ -164,9 +164,13 @@ bool LoadPanelFile(CPanelModel& panel, const std::filesystem::path& file,
     errors->push_back(file.string() + ": no such file");
     return false;
   }
-  const profile::Document doc = profile::Document::Load(file);
+  return ApplyPanelDocument(panel, profile::Document::Load(file), file.string(), errors);
+}
+
+bool ApplyPanelDocument(CPanelModel& panel, const profile::Document& doc, const std::string& where,
+                        std::vector<std::string>* errors) {
   if (!doc.HasSection("Panel")) {
-    errors->push_back(file.string() + ": no [Panel] section");
+    errors->push_back(where + ": no [Panel] section");
     return false;
   }
   const auto entries = doc.Entries("Panel");
@@ -176,7 +180,7 @@ bool LoadPanelFile(CPanelModel& panel, const std::filesystem::path& file,
     if (!SameText(Trim(key), "Function")) continue;
     std::string error;
     if (!ApplyPanelSetting(panel, key, value, &error)) {
-      errors->push_back(file.string() + ": " + key + ": " + error);
+      errors->push_back(where + ": " + key + ": " + error);
       ok = false;
     }
   }
@@ -184,7 +188,7 @@ bool LoadPanelFile(CPanelModel& panel, const std::filesystem::path& file,
     if (SameText(Trim(key), "Function")) continue;
     std::string error;
     if (!ApplyPanelSetting(panel, key, value, &error)) {
-      errors->push_back(file.string() + ": " + key + ": " + error);
+      errors->push_back(where + ": " + key + ": " + error);
       ok = false;
     }
   }

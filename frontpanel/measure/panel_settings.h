@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "measure/panel_model.h"
+#include "profile.h"
 
 namespace zc::fp {
 
@@ -34,6 +35,9 @@ bool ApplyPanelSetting(CPanelModel& panel, std::string_view name, std::string_vi
 // reported (file:key: reason); good keys still apply. Returns false when there was any.
 bool LoadPanelFile(CPanelModel& panel, const std::filesystem::path& file,
                    std::vector<std::string>* errors);
+// The same for a file already read; where names the file in the messages.
+bool ApplyPanelDocument(CPanelModel& panel, const profile::Document& doc, const std::string& where,
+                        std::vector<std::string>* errors);
 
 // The names a panel file may use, with what each takes, one per line (for --help texts).
 std::vector<std::string> PanelSettingDescriptions();
