@@ -64,7 +64,7 @@ struct MenuPopup {
   std::vector<MenuItem> items;
 };
 
-const std::vector<MenuPopup>& MenuTemplate() {
+const std::vector<MenuPopup>& MenuLayout() {
   static const std::vector<MenuPopup> menu = {
       {"651", "Setting", {{ID_SETTING_MODE, "652", "Setting Mode"}, {0, "", ""}, {ID_REFRESH, "654", "Refresh"}}},
       {"661", "Record", {{ID_VIEW_RECORD, "662", "View Record"}, {ID_CHART_RECORD, "663", "Chart Record"}}},
@@ -299,7 +299,7 @@ void CFrontPanelDlg::SyncPanel() {
 }
 
 void CFrontPanelDlg::BuildMenu() {
-  for (const MenuPopup& popup : MenuTemplate()) {
+  for (const MenuPopup& popup : MenuLayout()) {
     QMenu* menu = menuBar_->addMenu(QString::fromUtf8(popup.text));
     popups_.insert(std::stoi(popup.key), menu);
     for (const MenuItem& item : popup.items) {
@@ -383,7 +383,7 @@ void CFrontPanelDlg::ApplyShellTexts() {
   const auto T = [this](const char* key, const char* def) {
     return Q(texts_.LookupText(key, def));
   };
-  for (const MenuPopup& popup : MenuTemplate()) {
+  for (const MenuPopup& popup : MenuLayout()) {
     QMenu* menu = popups_.value(std::stoi(popup.key));
     menu->setTitle(T(popup.key, popup.text));
     for (const MenuItem& item : popup.items) {

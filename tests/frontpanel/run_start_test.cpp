@@ -2,6 +2,7 @@
 // then the exact commands the counter received, in order.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -342,6 +343,76 @@ TEST_F(RunStartTest, CommandSequences) {
     EXPECT_TRUE(view.timerOn);
     EXPECT_EQ(view.timerMs, c.intervalMs);
     EXPECT_TRUE(ui.messages.empty());
+    run.RunStop();
+  }
+}
+
+struct ExampleCase {
+  Settings settings;
+  std::string sent;
+};
+
+// The limit, scale and offset texts with their units and numeric forms, as the counter gets them.
+TEST_F(RunStartTest, LimitScaleAndOffsetTexts) {
+  const ExampleCase cases[] = {
+      {{{"Upper", "1"}, {"UpperValue", "5"}, {"UpperUnit", "KHz"}}, "CALCulate2:LIMit:UPPer 5 KHZ"},
+      {{{"Upper", "1"}, {"UpperValue", "5"}, {"UpperUnit", "mHz"}},
+       "CALCulate2:LIMit:UPPer 5000.000000 uHZ"},
+      {{{"Upper", "1"}, {"UpperValue", "5"}, {"UpperUnit", "Hz"}}, "CALCulate2:LIMit:UPPer 5  HZ"},
+      {{{"Upper", "1"}, {"UpperValue", "0"}, {"UpperUnit", "MHz"}}, "CALCulate2:LIMit:UPPer 0HZ"},
+      {{{"Upper", "1"}, {"UpperValue", "7.5"}, {"UpperUnit", "uHz"}}, "CALCulate2:LIMit:UPPer 7.5 uHZ"},
+      {{{"Upper", "1"}, {"UpperValue", "7.5"}, {"UpperUnit", "MHz"}}, "CALCulate2:LIMit:UPPer 7.5 MHZ"},
+      {{{"Function", "Period"}, {"Upper", "1"}, {"LowerValue", "2"}, {"LowerUnit", "mSec"}},
+       "CALCulate2:LIMit:LOWer 2 mS"},
+      {{{"Function", "Period"}, {"Upper", "1"}, {"LowerValue", "2"}, {"LowerUnit", "uSec"}},
+       "CALCulate2:LIMit:LOWer 2 uS"},
+      {{{"Function", "Intval"}, {"Upper", "1"}, {"LowerValue", "2"}, {"LowerUnit", "nSec"}},
+       "CALCulate2:LIMit:LOWer 2 nS"},
+      {{{"Function", "Edge"}, {"Upper", "1"}, {"LowerValue", "2"}, {"LowerUnit", "pSec"}},
+       "CALCulate2:LIMit:LOWer 2 pS"},
+      {{{"Function", "Phase"}, {"Upper", "1"}, {"UpperValue", "4"}, {"UpperUnit", "uDeg"}},
+       "CALCulate2:LIMit:UPPer 4 uDeg"},
+      {{{"Function", "Phase"}, {"Upper", "1"}, {"UpperValue", "4"}, {"UpperUnit", "mDeg"}},
+       "CALCulate2:LIMit:UPPer 4000.000000 uDeg"},
+      {{{"Function", "Phase"}, {"Upper", "1"}, {"UpperValue", "4"}, {"UpperUnit", "MDeg"}},
+       "CALCulate2:LIMit:UPPer 4 MDeg"},
+      {{{"Function", "Ratio"}, {"Upper", "1"}, {"UpperValue", "3"}, {"UpperUnit", "K"}},
+       "CALCulate2:LIMit:UPPer 3 KHZ"},
+      {{{"Function", "Duty"}, {"Upper", "1"}, {"UpperValue", "50"}, {"UpperUnit", ""}},
+       "CALCulate2:LIMit:UPPer 50.0000000000000000"},
+      {{{"Function", "Duty"}, {"Upper", "1"}, {"UpperValue", "5"}, {"UpperUnit", "u"}},
+       "CALCulate2:LIMit:UPPer 0.0000050000000000"},
+      {{{"Function", "Duty"}, {"Upper", "1"}, {"UpperValue", "5"}, {"UpperUnit", "K"}},
+       "CALCulate2:LIMit:UPPer 5000.0000000000000000"},
+      {{{"Function", "Duty"}, {"Upper", "1"}, {"UpperValue", "5"}, {"UpperUnit", "M"}},
+       "CALCulate2:LIMit:UPPer 5000000.0000000000000000"},
+      {{{"Function", "Duty"}, {"Upper", "1"}, {"UpperValue", "0"}}, "CALCulate2:LIMit:UPPer 0"},
+      {{{"Scale", "1"}, {"ScaleValue", "2"}, {"ScalePrefix", "K"}}, "TRACE SCALE,2000.0000000000000000"},
+      {{{"Scale", "1"}, {"ScaleValue", "2"}, {"ScalePrefix", "M"}},
+       "TRACE SCALE,2000000.0000000000000000"},
+      {{{"Scale", "1"}, {"ScaleValue", "2"}, {"ScalePrefix", "u"}}, "TRACE SCALE,0.0000020000000000"},
+      {{{"Scale", "1"}, {"ScaleValue", "2.5"}}, "TRACE SCALE,2.5000000000000000"},
+      {{{"Scale", "1"}, {"OffsetValue", "3"}, {"OffsetPrefix", "M"}}, "TRACE OFFSET,3000.000000 KHZ"},
+      {{{"Scale", "1"}, {"OffsetValue", "3"}, {"OffsetPrefix", "K"}}, "TRACE OFFSET,3 KHZ"},
+      {{{"Scale", "1"}, {"OffsetValue", "3"}, {"OffsetPrefix", "m"}},
+       "TRACE OFFSET,3000.000000 uHZ"},
+      {{{"Scale", "1"}, {"OffsetValue", "-3"}}, "TRACE OFFSET,-3  HZ"},
+      {{{"Function", "Phase"}, {"Scale", "1"}, {"OffsetValue", "3"}, {"OffsetPrefix", "u"}},
+       "TRACE OFFSET,3 uDeg"},
+      {{{"Function", "Width"}, {"Scale", "1"}, {"OffsetValue", "3"}, {"OffsetPrefix", "M"}},
+       "TRACE OFFSET,3  S"},
+      {{{"Function", "Duty"}, {"Scale", "1"}, {"OffsetValue", "3"}, {"OffsetPrefix", "m"}},
+       "TRACE OFFSET,0.0030000000000000"},
+      {{{"Function", "Duty"}, {"Scale", "1"}}, "TRACE OFFSET,0.0000000000000000"},
+  };
+  for (const ExampleCase& c : cases) {
+    SCOPED_TRACE(c.sent);
+    panel.Initialise();
+    Apply(c.settings);
+    counter->ClearReceived();
+    run.RunStart();
+    const Commands sent = Received();
+    EXPECT_NE(std::find(sent.begin(), sent.end(), c.sent), sent.end());
     run.RunStop();
   }
 }
