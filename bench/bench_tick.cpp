@@ -36,18 +36,19 @@ std::filesystem::path WriteConfig() {
 std::unique_ptr<CBenchPanel> gPanel;  // ends before the application object does
 
 CBenchPanel& Panel() {
-  if (!gPanel) gPanel = [] {
-    const auto config = WriteConfig();
-    setenv("ZC4100_VISA_CONF", config.c_str(), 1);
-    setenv("ZC_VISA_SYSFS_ROOT", "/nonexistent-sysfs", 1);
-    auto p = std::make_unique<CBenchPanel>();
-    p->OnInitDialog();
-    static_cast<QComboBox*>(p->Control(1102))->setCurrentIndex(5);  // 1000 dots
-    p->RunStart();
-    p->readingTimer().stop();  // the benchmark drives the ticks
-    for (int i = 0; i < 1100; ++i) p->run().OnReadingTimer();
-    return p;
-  }();
+  if (!gPanel)
+    gPanel = [] {
+      const auto config = WriteConfig();
+      setenv("ZC4100_VISA_CONF", config.c_str(), 1);
+      setenv("ZC_VISA_SYSFS_ROOT", "/nonexistent-sysfs", 1);
+      auto p = std::make_unique<CBenchPanel>();
+      p->OnInitDialog();
+      static_cast<QComboBox*>(p->Control(1102))->setCurrentIndex(5);  // 1000 dots
+      p->RunStart();
+      p->readingTimer().stop();  // the benchmark drives the ticks
+      for (int i = 0; i < 1100; ++i) p->run().OnReadingTimer();
+      return p;
+    }();
   return *gPanel;
 }
 

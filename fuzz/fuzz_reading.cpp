@@ -13,9 +13,9 @@ using namespace zc::fp;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
-  static const MeasFunction kFunctions[] = {FUNC_FREQ,  FUNC_VOLT,   FUNC_RATIO, FUNC_PERIOD,
-                                            FUNC_EDGE,  FUNC_WIDTH,  FUNC_INTVAL, FUNC_PHASE,
-                                            FUNC_DUTY,  FUNC_TOTAL};
+  static const MeasFunction kFunctions[] = {FUNC_FREQ, FUNC_VOLT,  FUNC_RATIO,  FUNC_PERIOD,
+                                            FUNC_EDGE, FUNC_WIDTH, FUNC_INTVAL, FUNC_PHASE,
+                                            FUNC_DUTY, FUNC_TOTAL};
   const MeasFunction f = kFunctions[data[0] % 10];
   const std::string_view text(reinterpret_cast<const char*>(data + 1), size - 1);
   (void)FormatReplyForDisplay(text, f);

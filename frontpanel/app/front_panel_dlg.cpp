@@ -36,7 +36,9 @@ QFont DialogFont() {
   return f;
 }
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
+QString Q(const std::string& s) {
+  return QString::fromStdString(s);
+}
 
 class CCompactTabStyle : public QProxyStyle {
  public:
@@ -66,8 +68,12 @@ struct MenuPopup {
 
 const std::vector<MenuPopup>& MenuLayout() {
   static const std::vector<MenuPopup> menu = {
-      {"651", "Setting", {{ID_SETTING_MODE, "652", "Setting Mode"}, {0, "", ""}, {ID_REFRESH, "654", "Refresh"}}},
-      {"661", "Record", {{ID_VIEW_RECORD, "662", "View Record"}, {ID_CHART_RECORD, "663", "Chart Record"}}},
+      {"651",
+       "Setting",
+       {{ID_SETTING_MODE, "652", "Setting Mode"}, {0, "", ""}, {ID_REFRESH, "654", "Refresh"}}},
+      {"661",
+       "Record",
+       {{ID_VIEW_RECORD, "662", "View Record"}, {ID_CHART_RECORD, "663", "Chart Record"}}},
       {"671", "Operation", {{ID_RUN_START, "672", "Run Start"}, {ID_RUN_STOP, "673", "Run Stop"}}},
       {"681", "Tool", {{ID_COMMAND_CONTROL, "682", "Command Control"}}},
       {"691", "Help", {{ID_ABOUT, "692", "About"}}},
@@ -76,15 +82,15 @@ const std::vector<MenuPopup>& MenuLayout() {
 }
 
 // Commands greyed during a run; Run Stop is the other way round.
-const int kIdleOnlyCommands[] = {ID_SETTING_MODE, ID_REFRESH,         ID_VIEW_RECORD, ID_CHART_RECORD,
-                                 ID_RUN_START,    ID_COMMAND_CONTROL, ID_ABOUT};
+const int kIdleOnlyCommands[] = {ID_SETTING_MODE, ID_REFRESH,   ID_VIEW_RECORD,
+                                 ID_CHART_RECORD, ID_RUN_START, ID_COMMAND_CONTROL,
+                                 ID_ABOUT};
 
 }  // namespace
 
 CFrontPanelDlg::CFrontPanelDlg(QWidget* parent)
-    : QDialog(parent,
-              Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       units_(DialogFont()) {
   setFont(DialogFont());
   setWindowTitle(QStringLiteral("ZC4100_AP"));
@@ -214,7 +220,8 @@ void CFrontPanelDlg::BuildPanelControls() {
     const CDialogRect& r = spec.rect;
     switch (spec.kind) {
       case CControlKind::Check: {
-        auto* box = Place(id, new QCheckBox(QString::fromUtf8(spec.label.text)), r.x, r.y, r.w, r.h);
+        auto* box =
+            Place(id, new QCheckBox(QString::fromUtf8(spec.label.text)), r.x, r.y, r.w, r.h);
         connect(box, &QCheckBox::clicked, this, [this, id](bool checked) {
           if (syncing_) return;
           panel_.SetChecked(id, checked);
@@ -235,7 +242,8 @@ void CFrontPanelDlg::BuildPanelControls() {
         break;
       }
       case CControlKind::Edit: {
-        auto* edit = Place(id, new QLineEdit(QString::fromUtf8(spec.initialText)), r.x, r.y, r.w, r.h);
+        auto* edit =
+            Place(id, new QLineEdit(QString::fromUtf8(spec.initialText)), r.x, r.y, r.w, r.h);
         connect(edit, &QLineEdit::textEdited, this, [this, id](const QString& text) {
           if (!syncing_) panel_.OnTextEdited(id, text.toStdString());
         });
@@ -354,7 +362,8 @@ void CFrontPanelDlg::OnInitDialog() {
   SyncPanel();
 
   const unsigned readoutStyle = CLabelStyle::kBold | CLabelStyle::kLeft;
-  for (CSkinStatic* r : readouts_) r->SetFontStyle(QStringLiteral("Verdana"), 17, {0, 128, 128}, readoutStyle);
+  for (CSkinStatic* r : readouts_)
+    r->SetFontStyle(QStringLiteral("Verdana"), 17, {0, 128, 128}, readoutStyle);
 
   CheckSettingsFile();
   texts_ = CTextLookup(SettingsFilePath());
@@ -463,19 +472,29 @@ void CFrontPanelDlg::ShowRunState(bool running) {
   for (int id : kIdleOnlyCommands) MenuAction(id)->setEnabled(!running);
 }
 
-void CFrontPanelDlg::ClearChart() { chart_->Clear(); }
+void CFrontPanelDlg::ClearChart() {
+  chart_->Clear();
+}
 
-void CFrontPanelDlg::StartReadingTimer(int intervalMs) { readingTimer_.start(intervalMs); }
+void CFrontPanelDlg::StartReadingTimer(int intervalMs) {
+  readingTimer_.start(intervalMs);
+}
 
-void CFrontPanelDlg::StopReadingTimer() { readingTimer_.stop(); }
+void CFrontPanelDlg::StopReadingTimer() {
+  readingTimer_.stop();
+}
 
 void CFrontPanelDlg::ShowReadout(ReadoutId id, const std::string& text) {
   if (auto* label = static_cast<CSkinStatic*>(Control(id))) label->setText(Q(text));
 }
 
-int CFrontPanelDlg::ChartWidth() const { return chart_->width(); }
+int CFrontPanelDlg::ChartWidth() const {
+  return chart_->width();
+}
 
-int CFrontPanelDlg::ChartHeight() const { return chart_->height(); }
+int CFrontPanelDlg::ChartHeight() const {
+  return chart_->height();
+}
 
 void CFrontPanelDlg::DrawChart(const CTrendPlot& plot) {
   if (plot.drawn) {
@@ -528,8 +547,12 @@ void CFrontPanelDlg::ShowMessage(const std::string& text, const std::string& cap
   box.exec();
 }
 
-void CFrontPanelDlg::BeginWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-void CFrontPanelDlg::EndWaitCursor() { QApplication::restoreOverrideCursor(); }
+void CFrontPanelDlg::BeginWaitCursor() {
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+void CFrontPanelDlg::EndWaitCursor() {
+  QApplication::restoreOverrideCursor();
+}
 
 int CFrontPanelDlg::TextWidth(const std::string& text) {
   return deviceListWidget_->fontMetrics().horizontalAdvance(Q(text));

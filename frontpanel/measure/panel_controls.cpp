@@ -11,7 +11,8 @@ using K = CControlKind;
 const std::vector<CTextItem> kChannels3 = {{"511", "CH1"}, {"512", "CH2"}, {"520", "CH3"}};
 const std::vector<CTextItem> kChannels2 = {{"511", "CH1"}, {"512", "CH2"}};
 const std::vector<CTextItem> kPosNeg = {{"533", "Pos"}, {"534", "Neg"}};
-const std::vector<CTextItem> kFreqUnits = {{"", "uHz"}, {"", "mHz"}, {"", "Hz"}, {"", "KHz"}, {"", "MHz"}};
+const std::vector<CTextItem> kFreqUnits = {
+    {"", "uHz"}, {"", "mHz"}, {"", "Hz"}, {"", "KHz"}, {"", "MHz"}};
 const std::vector<CTextItem> kRelativeLevels = {{"", "10"}, {"", "20"}, {"", "30"},
                                                 {"", "40"}, {"", "50"}, {"", "60"},
                                                 {"", "70"}, {"", "80"}, {"", "90"}};
@@ -67,9 +68,8 @@ std::vector<CControlSpec> BuildTable() {
       // Page 5: gate and arming. The three gate lists share one place; the function decides
       // which one shows.
       Label(IDC_GATE_LABEL, 5, {"601", "Gate"}, {24, 226, 32, 10}),
-      Combo(IDC_GATE_SOURCE, 5,
-            {{"602", "Time"}, {"600", "Ext"}, {"598", "Auto"}, {"", "Digits"}}, 0,
-            {58, 222, 50, 60}),
+      Combo(IDC_GATE_SOURCE, 5, {{"602", "Time"}, {"600", "Ext"}, {"598", "Auto"}, {"", "Digits"}},
+            0, {58, 222, 50, 60}),
       Combo(IDC_ARM_SOURCE, 5, {{"598", "Auto"}, {"600", "Ext"}}, 0, {58, 222, 50, 60}),
       Combo(IDC_TOTAL_GATE, 5, {{"602", "Time"}, {"598", "Auto"}, {"600", "Ext"}}, 0,
             {58, 222, 50, 60}),
@@ -110,7 +110,11 @@ std::vector<CControlSpec> BuildTable() {
       // Page 8: statistics.
       Check(IDC_STAT_SHOW, 8, {"591", "  Show"}, {20, 224, 50, 12}),
       Combo(IDC_STAT_TYPE, 8,
-            {{"611", "Meas"}, {"612", "Stdev"}, {"613", "Max"}, {"614", "Min"}, {"615", "Mean"},
+            {{"611", "Meas"},
+             {"612", "Stdev"},
+             {"613", "Max"},
+             {"614", "Min"},
+             {"615", "Mean"},
              {"625", "Delta"}},
             0, {72, 222, 50, 60}),
       Label(IDC_STAT_COUNT_LABEL, 8, {"616", "N CNT"}, {150, 226, 34, 10}),
@@ -271,8 +275,8 @@ int PanelControlByName(std::string_view name) {
 
 const std::vector<CTextItem>& MeasurementPageLabels() {
   static const std::vector<CTextItem> labels = {
-      {"561", "Freq && Ratio"}, {"562", "Time && Period"}, {"563", "Volt Peak"},
-      {"564", "Other Meas"},    {"565", "Utility"},        {"566", "Gate && Ext"},
+      {"561", "Freq && Ratio"}, {"562", "Time && Period"},  {"563", "Volt Peak"},
+      {"564", "Other Meas"},    {"565", "Utility"},         {"566", "Gate && Ext"},
       {"567", "Limit Modes"},   {"568", "Scale && Offset"}, {"", "Statistics"},
   };
   return labels;

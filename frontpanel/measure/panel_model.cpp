@@ -6,9 +6,9 @@ namespace zc::fp {
 namespace {
 
 // The twelve input controls that some functions disable.
-const int kInputs[] = {IDC_CH1_SLOPE, IDC_CH1_SENS,      IDC_CH1_COUPLING, IDC_CH1_IMPEDANCE,
-                       IDC_CH1_X10,   IDC_CH1_FILTER,    IDC_CH2_SLOPE,    IDC_CH2_SENS,
-                       IDC_CH2_COUPLING, IDC_CH2_IMPEDANCE, IDC_CH2_X10,   IDC_CH2_FILTER};
+const int kInputs[] = {IDC_CH1_SLOPE,    IDC_CH1_SENS,      IDC_CH1_COUPLING, IDC_CH1_IMPEDANCE,
+                       IDC_CH1_X10,      IDC_CH1_FILTER,    IDC_CH2_SLOPE,    IDC_CH2_SENS,
+                       IDC_CH2_COUPLING, IDC_CH2_IMPEDANCE, IDC_CH2_X10,      IDC_CH2_FILTER};
 
 struct CChannelControls {
   int mode, relative, absolute, slope, sens, coupling, impedance, x10, filter;
@@ -24,11 +24,10 @@ const std::vector<int> kFreqGroup = {IDC_FREQ, IDC_RATIO};
 const std::vector<int> kTimeGroup = {IDC_PERIOD, IDC_EDGE, IDC_WIDTH, IDC_INTVAL};
 const std::vector<int> kOtherGroup = {IDC_PHASE, IDC_DUTY, IDC_TOTAL};
 
-const std::vector<int> kLimitControls = {IDC_UPPER,      IDC_UPPER_VALUE, IDC_UPPER_UNIT,
-                                         IDC_LOWER_LABEL, IDC_LOWER_VALUE, IDC_LOWER_UNIT,
-                                         IDC_ON_FAIL_LABEL, IDC_ON_FAIL,   IDC_OUT,
-                                         IDC_OUT_PORT};
-const std::vector<int> kMathControls = {IDC_SCALE,        IDC_SCALE_VALUE, IDC_SCALE_PREFIX,
+const std::vector<int> kLimitControls = {
+    IDC_UPPER,      IDC_UPPER_VALUE,   IDC_UPPER_UNIT, IDC_LOWER_LABEL, IDC_LOWER_VALUE,
+    IDC_LOWER_UNIT, IDC_ON_FAIL_LABEL, IDC_ON_FAIL,    IDC_OUT,         IDC_OUT_PORT};
+const std::vector<int> kMathControls = {IDC_SCALE,        IDC_SCALE_VALUE,  IDC_SCALE_PREFIX,
                                         IDC_OFFSET_LABEL, IDC_OFFSET_VALUE, IDC_OFFSET_PREFIX};
 const std::vector<int> kStatisticsControls = {
     IDC_STAT_SHOW,      IDC_STAT_TYPE, IDC_STAT_COUNT_LABEL,  IDC_STAT_COUNT,
@@ -36,22 +35,34 @@ const std::vector<int> kStatisticsControls = {
 
 const char* const kPrefixItems[] = {"u", "m", " ", "K", "M"};
 
-bool IsVoltOrTotal(MeasFunction f) { return f == FUNC_VOLT || f == FUNC_TOTAL; }
+bool IsVoltOrTotal(MeasFunction f) {
+  return f == FUNC_VOLT || f == FUNC_TOTAL;
+}
 
 }  // namespace
 
 CTextItem FunctionCaption(MeasFunction function) {
   switch (function) {
-    case FUNC_FREQ: return {"581", "Freq"};
-    case FUNC_RATIO: return {"582", "Ratio"};
-    case FUNC_PERIOD: return {"583", "Period"};
-    case FUNC_EDGE: return {"584", "Edge"};
-    case FUNC_WIDTH: return {"585", "Width"};
-    case FUNC_INTVAL: return {"586", "Intval"};
-    case FUNC_VOLT: return {"589", "Volt"};
-    case FUNC_PHASE: return {"594", "Phase 1to2"};
-    case FUNC_DUTY: return {"595", "Duty Cycl"};
-    case FUNC_TOTAL: return {"596", "Total CH1"};
+    case FUNC_FREQ:
+      return {"581", "Freq"};
+    case FUNC_RATIO:
+      return {"582", "Ratio"};
+    case FUNC_PERIOD:
+      return {"583", "Period"};
+    case FUNC_EDGE:
+      return {"584", "Edge"};
+    case FUNC_WIDTH:
+      return {"585", "Width"};
+    case FUNC_INTVAL:
+      return {"586", "Intval"};
+    case FUNC_VOLT:
+      return {"589", "Volt"};
+    case FUNC_PHASE:
+      return {"594", "Phase 1to2"};
+    case FUNC_DUTY:
+      return {"595", "Duty Cycl"};
+    case FUNC_TOTAL:
+      return {"596", "Total CH1"};
   }
   return {"581", "Freq"};
 }
@@ -68,7 +79,9 @@ std::string CPanelModel::LookupText(const std::string& key, const std::string& d
   return lookup_ && !key.empty() ? lookup_(key, def) : def;
 }
 
-CControlState& CPanelModel::State(int id) { return states_[id]; }
+CControlState& CPanelModel::State(int id) {
+  return states_[id];
+}
 
 const CControlState& CPanelModel::State(int id) const {
   static const CControlState kNone;
@@ -141,14 +154,29 @@ void CPanelModel::OnCheckClicked(int id) {
       }
       EnableInputs();
       break;
-    case IDC_PERIOD: GroupClicked(id, kTimeGroup, FUNC_PERIOD); break;
-    case IDC_EDGE: GroupClicked(id, kTimeGroup, FUNC_EDGE); break;
-    case IDC_WIDTH: GroupClicked(id, kTimeGroup, FUNC_WIDTH); break;
-    case IDC_INTVAL: GroupClicked(id, kTimeGroup, FUNC_INTVAL); break;
-    case IDC_PHASE: GroupClicked(id, kOtherGroup, FUNC_PHASE); break;
-    case IDC_DUTY: GroupClicked(id, kOtherGroup, FUNC_DUTY); break;
-    case IDC_TOTAL: GroupClicked(id, kOtherGroup, FUNC_TOTAL); break;
-    default: break;  // the other boxes are plain settings
+    case IDC_PERIOD:
+      GroupClicked(id, kTimeGroup, FUNC_PERIOD);
+      break;
+    case IDC_EDGE:
+      GroupClicked(id, kTimeGroup, FUNC_EDGE);
+      break;
+    case IDC_WIDTH:
+      GroupClicked(id, kTimeGroup, FUNC_WIDTH);
+      break;
+    case IDC_INTVAL:
+      GroupClicked(id, kTimeGroup, FUNC_INTVAL);
+      break;
+    case IDC_PHASE:
+      GroupClicked(id, kOtherGroup, FUNC_PHASE);
+      break;
+    case IDC_DUTY:
+      GroupClicked(id, kOtherGroup, FUNC_DUTY);
+      break;
+    case IDC_TOTAL:
+      GroupClicked(id, kOtherGroup, FUNC_TOTAL);
+      break;
+    default:
+      break;  // the other boxes are plain settings
   }
 }
 
@@ -187,11 +215,19 @@ void CPanelModel::OnSelectionChanged(int id, int index) {
     case IDC_CH2_LEVEL_MODE:
       ShowChannel(channelTabs.selection);
       break;
-    case IDC_GATE_SOURCE: ApplyGateRule(); break;
-    case IDC_STOP_SOURCE: ApplyStopSourceRule(); break;
-    case IDC_ARM_SOURCE: ApplyArmSourceRule(); break;
+    case IDC_GATE_SOURCE:
+      ApplyGateRule();
+      break;
+    case IDC_STOP_SOURCE:
+      ApplyStopSourceRule();
+      break;
+    case IDC_ARM_SOURCE:
+      ApplyArmSourceRule();
+      break;
     case IDC_TOTAL_GATE:
-    case IDC_TOTAL_STOP_SOURCE: ApplyTotalGateRule(); break;
+    case IDC_TOTAL_STOP_SOURCE:
+      ApplyTotalGateRule();
+      break;
     case IDC_DOTS_LIST:
       capacity = TextInteger(SelectedText(IDC_DOTS_LIST)) + 1;
       dotsText = SelectedText(IDC_DOTS_LIST);
@@ -227,13 +263,15 @@ void CPanelModel::SetFunctionCaption(MeasFunction function) {
 
 MeasFunction CPanelModel::CheckedFunctionOnPage(int page) const {
   switch (page) {
-    case 0: return Checked(IDC_RATIO) && !Checked(IDC_FREQ) ? FUNC_RATIO : FUNC_FREQ;
+    case 0:
+      return Checked(IDC_RATIO) && !Checked(IDC_FREQ) ? FUNC_RATIO : FUNC_FREQ;
     case 1:
       if (Checked(IDC_EDGE)) return FUNC_EDGE;
       if (Checked(IDC_WIDTH)) return FUNC_WIDTH;
       if (Checked(IDC_INTVAL)) return FUNC_INTVAL;
       return FUNC_PERIOD;
-    case 2: return FUNC_VOLT;
+    case 2:
+      return FUNC_VOLT;
     default:
       if (Checked(IDC_DUTY)) return FUNC_DUTY;
       if (Checked(IDC_TOTAL)) return FUNC_TOTAL;
@@ -373,16 +411,25 @@ void CPanelModel::FillUnitLists(MeasFunction function) {
   static const char* const kPlain[] = {"u", "m", "", "K", "M"};
   const char* const* units = nullptr;
   switch (function) {
-    case FUNC_FREQ: units = kFreq; break;
+    case FUNC_FREQ:
+      units = kFreq;
+      break;
     case FUNC_PERIOD:
     case FUNC_EDGE:
     case FUNC_WIDTH:
-    case FUNC_INTVAL: units = kTime; break;
-    case FUNC_PHASE: units = kDeg; break;
+    case FUNC_INTVAL:
+      units = kTime;
+      break;
+    case FUNC_PHASE:
+      units = kDeg;
+      break;
     case FUNC_RATIO:
-    case FUNC_DUTY: units = kPlain; break;
+    case FUNC_DUTY:
+      units = kPlain;
+      break;
     case FUNC_VOLT:
-    case FUNC_TOTAL: break;
+    case FUNC_TOTAL:
+      break;
   }
   for (int id : {IDC_UPPER_UNIT, IDC_LOWER_UNIT}) {
     CControlState& s = State(id);
@@ -431,9 +478,15 @@ void CPanelModel::TabsByChannel(int channelSelection) {
 void CPanelModel::ApplyRuleA(MeasFunction function) {
   EnableInputs();
   switch (function) {
-    case FUNC_FREQ: TabsByChannel(Selection(IDC_FREQ_CHANNEL)); break;
-    case FUNC_PERIOD: TabsByChannel(Selection(IDC_PERIOD_CHANNEL)); break;
-    case FUNC_VOLT: TabsByChannel(Selection(IDC_VOLT_CHANNEL) == 1 ? 1 : 0); break;
+    case FUNC_FREQ:
+      TabsByChannel(Selection(IDC_FREQ_CHANNEL));
+      break;
+    case FUNC_PERIOD:
+      TabsByChannel(Selection(IDC_PERIOD_CHANNEL));
+      break;
+    case FUNC_VOLT:
+      TabsByChannel(Selection(IDC_VOLT_CHANNEL) == 1 ? 1 : 0);
+      break;
     case FUNC_RATIO:
     case FUNC_INTVAL:
     case FUNC_PHASE:
@@ -479,8 +532,8 @@ void CPanelModel::ApplyRuleB(MeasFunction function) {
 
 void CPanelModel::ShowChannel(int index) {
   for (const CChannelControls& c : kChannel) {
-    for (int id : {c.mode, c.relative, c.absolute, c.slope, c.sens, c.coupling, c.impedance,
-                   c.x10, c.filter}) {
+    for (int id : {c.mode, c.relative, c.absolute, c.slope, c.sens, c.coupling, c.impedance, c.x10,
+                   c.filter}) {
       Show(id, false);
     }
   }

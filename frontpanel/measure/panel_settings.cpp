@@ -32,11 +32,16 @@ struct CFunctionName {
   int box;  // 0 for Volt, which its page selects
 };
 const CFunctionName kFunctions[] = {
-    {FUNC_FREQ, "Freq", 0, IDC_FREQ},       {FUNC_RATIO, "Ratio", 0, IDC_RATIO},
-    {FUNC_PERIOD, "Period", 1, IDC_PERIOD}, {FUNC_EDGE, "Edge", 1, IDC_EDGE},
-    {FUNC_WIDTH, "Width", 1, IDC_WIDTH},    {FUNC_INTVAL, "Intval", 1, IDC_INTVAL},
-    {FUNC_VOLT, "Volt", 2, 0},              {FUNC_PHASE, "Phase", 3, IDC_PHASE},
-    {FUNC_DUTY, "Duty", 3, IDC_DUTY},       {FUNC_TOTAL, "Total", 3, IDC_TOTAL},
+    {FUNC_FREQ, "Freq", 0, IDC_FREQ},
+    {FUNC_RATIO, "Ratio", 0, IDC_RATIO},
+    {FUNC_PERIOD, "Period", 1, IDC_PERIOD},
+    {FUNC_EDGE, "Edge", 1, IDC_EDGE},
+    {FUNC_WIDTH, "Width", 1, IDC_WIDTH},
+    {FUNC_INTVAL, "Intval", 1, IDC_INTVAL},
+    {FUNC_VOLT, "Volt", 2, 0},
+    {FUNC_PHASE, "Phase", 3, IDC_PHASE},
+    {FUNC_DUTY, "Duty", 3, IDC_DUTY},
+    {FUNC_TOTAL, "Total", 3, IDC_TOTAL},
 };
 
 const CFunctionName* FindFunction(MeasFunction f) {

@@ -4,8 +4,8 @@
 //
 // A panel file is a private-profile file with one section [Panel]: "Function = Period" first,
 // then one key per control, named after the control ("PeriodChannel = CH2", "GateTime = 0.5",
-// "Upper = 1"). Lists take an item's text (exact, else in any letter case) or its index, check boxes 1/0,
-// on/off, yes/no or true/false, edit fields any text.
+// "Upper = 1"). Lists take an item's text (exact, else in any letter case) or its index, check
+// boxes 1/0, on/off, yes/no or true/false, edit fields any text.
 #pragma once
 
 #include <filesystem>

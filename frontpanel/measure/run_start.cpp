@@ -11,10 +11,9 @@ namespace {
 
 // The edit texts the window exchanges with its members: read copies them from the panel, write
 // puts them back. What the sequence changes between the two shows on the panel only once written.
-const int kExchangedEdits[] = {IDC_DIGITS,      IDC_GATE_TIME,   IDC_STOP_TIME,
-                               IDC_UPPER_VALUE, IDC_LOWER_VALUE, IDC_SCALE_VALUE,
-                               IDC_OFFSET_VALUE, IDC_STAT_COUNT, IDC_CH1_LEVEL_ABS,
-                               IDC_CH2_LEVEL_ABS};
+const int kExchangedEdits[] = {
+    IDC_DIGITS,      IDC_GATE_TIME,    IDC_STOP_TIME,  IDC_UPPER_VALUE,   IDC_LOWER_VALUE,
+    IDC_SCALE_VALUE, IDC_OFFSET_VALUE, IDC_STAT_COUNT, IDC_CH1_LEVEL_ABS, IDC_CH2_LEVEL_ABS};
 
 class CEditExchange {
  public:
@@ -47,13 +46,17 @@ void AtLeastTenthSecond(std::string& text) {
 const char* Suffix(MeasFunction f) {
   switch (f) {
     case FUNC_FREQ:
-    case FUNC_RATIO: return "HZ";
+    case FUNC_RATIO:
+      return "HZ";
     case FUNC_PERIOD:
     case FUNC_EDGE:
     case FUNC_WIDTH:
-    case FUNC_INTVAL: return "S";
-    case FUNC_PHASE: return "Deg";
-    default: return "";
+    case FUNC_INTVAL:
+      return "S";
+    case FUNC_PHASE:
+      return "Deg";
+    default:
+      return "";
   }
 }
 
@@ -83,7 +86,8 @@ void SendFunction(CPanelModel& m, CConfigurationResult& r, const CommandSink& se
       break;
     case FUNC_PERIOD:
       if (m.Checked(IDC_PERIOD)) {
-        const int ch = pick(IDC_PERIOD_CHANNEL, {"CONF:PER (@1)", "CONF:PER (@2)", "CONF:PER (@3)"});
+        const int ch =
+            pick(IDC_PERIOD_CHANNEL, {"CONF:PER (@1)", "CONF:PER (@2)", "CONF:PER (@3)"});
         r.ch3Run = ch == 2;
       }
       break;
@@ -153,7 +157,9 @@ void SendGateAndArming(CPanelModel& m, MeasFunction f, CEditExchange& ex, const 
           send("FREQuency:ARM:STARt:SOURce EXTernal");
           send(std::string("FREQuency:ARM:STARt:SLOPe ") + slope(m.Selection(IDC_START_SLOPE)));
           switch (m.Selection(IDC_STOP_SOURCE)) {
-            case 0: send("FREQuency:ARM:STOP:SOURce IMM"); break;
+            case 0:
+              send("FREQuency:ARM:STOP:SOURce IMM");
+              break;
             case 1:
               send("FREQuency:ARM:STOP:SOURce EXTernal");
               send("FREQuency:ARM:STOP:SLOPe POSitive");
@@ -172,7 +178,8 @@ void SendGateAndArming(CPanelModel& m, MeasFunction f, CEditExchange& ex, const 
               ex.Write();
               break;
             }
-            default: break;
+            default:
+              break;
           }
           break;
         case 2:  // Auto
@@ -187,7 +194,8 @@ void SendGateAndArming(CPanelModel& m, MeasFunction f, CEditExchange& ex, const 
           send("FREQuency:ARM:STOP:DIGits " + digits);
           break;
         }
-        default: break;
+        default:
+          break;
       }
       break;
     case FUNC_EDGE:
@@ -237,10 +245,12 @@ void SendGateAndArming(CPanelModel& m, MeasFunction f, CEditExchange& ex, const 
               send("TOTalize:ARM:STOP:TIMer " + stop + "S");
               break;
             }
-            default: break;
+            default:
+              break;
           }
           break;
-        default: break;
+        default:
+          break;
       }
       ex.Write();
       break;
@@ -333,8 +343,8 @@ const CChannelIds kChannels[2] = {
 };
 
 // Returns false, with the message, when the channel's absolute level is out of range.
-bool SendChannel(CPanelModel& m, const CChannelIds& c, CEditExchange& ex,
-                 CConfigurationResult& r, const CommandSink& send) {
+bool SendChannel(CPanelModel& m, const CChannelIds& c, CEditExchange& ex, CConfigurationResult& r,
+                 const CommandSink& send) {
   const std::string ev = c.event;
   const std::string in = c.input;
   if (m.State(c.mode).enabled) {
@@ -398,9 +408,12 @@ std::string UnitCommandText(std::string& v, int unitIndex, CUnitTable table) {
     const char* prefix;
     bool thousandfold;
   };
-  static const Entry kTime[] = {{"p", false}, {"n", false}, {"u", false}, {"m", false}, {" ", false}};
-  static const Entry kLimit[] = {{"u", false}, {"u", true}, {" ", false}, {"K", false}, {"M", false}};
-  static const Entry kOffset[] = {{"u", false}, {"u", true}, {" ", false}, {"K", false}, {"K", true}};
+  static const Entry kTime[] = {
+      {"p", false}, {"n", false}, {"u", false}, {"m", false}, {" ", false}};
+  static const Entry kLimit[] = {
+      {"u", false}, {"u", true}, {" ", false}, {"K", false}, {"M", false}};
+  static const Entry kOffset[] = {
+      {"u", false}, {"u", true}, {" ", false}, {"K", false}, {"K", true}};
   // An empty unit list (no selection) means the base unit.
   Entry e{" ", false};
   if (unitIndex >= 0 && unitIndex < 5) {
@@ -438,10 +451,17 @@ CConfigurationResult SendConfiguration(CPanelModel& m, const CommandSink& send) 
 
   if (m.Checked(IDC_TIMEBASE)) {
     switch (m.Selection(IDC_TIMEBASE_SOURCE)) {
-      case 0: send("ROSC:SOURCE:AUTO ON"); break;
-      case 1: send("ROSC:SOURCE INT"); break;
-      case 2: send("ROSC:SOURCE EXT"); break;
-      default: break;
+      case 0:
+        send("ROSC:SOURCE:AUTO ON");
+        break;
+      case 1:
+        send("ROSC:SOURCE INT");
+        break;
+      case 2:
+        send("ROSC:SOURCE EXT");
+        break;
+      default:
+        break;
     }
   }
 

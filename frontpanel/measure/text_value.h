@@ -11,7 +11,9 @@
 
 namespace zc::fp {
 
-inline double TextValue(std::string_view text) { return ValueOfText(text); }
+inline double TextValue(std::string_view text) {
+  return ValueOfText(text);
+}
 
 // The integer value, as atoi reads it; values beyond the int range stop at its limits.
 inline int TextInteger(std::string_view text) {

@@ -2,13 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QLineEdit>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
-#include <QTabWidget>
 #include <QMenuBar>
+#include <QTabWidget>
 #include <QTest>
 #include <QToolBar>
 #include <filesystem>
@@ -190,7 +190,7 @@ TEST_F(FrontPanelWidgetTest, ChannelTabsStartWithTheSecondItemDisabled) {
   EXPECT_EQ(p.panel().channelTabs.selection, 1);
   EXPECT_TRUE(p.Control(1088)->isVisible());   // CH2 slope
   EXPECT_FALSE(p.Control(1080)->isVisible());  // CH1 slope
-  QTest::keyClick(tabs, Qt::Key_Right);  // from the last item to the first
+  QTest::keyClick(tabs, Qt::Key_Right);        // from the last item to the first
   EXPECT_EQ(tabs->currentIndex(), 0);
   EXPECT_TRUE(p.Control(1080)->isVisible());
 }
@@ -242,7 +242,9 @@ int TracePixels(const QImage& image) {
   return n;
 }
 
-QString Readout(CTestPanel& p, int id) { return static_cast<CSkinStatic*>(p.Control(id))->text(); }
+QString Readout(CTestPanel& p, int id) {
+  return static_cast<CSkinStatic*>(p.Control(id))->text();
+}
 
 TEST_F(FrontPanelWidgetTest, RunInProgressShowsReadingsAndTrend) {
   SimConfig config(SimUsb(kUsbName));
@@ -270,7 +272,7 @@ TEST_F(FrontPanelWidgetTest, RunInProgressShowsReadingsAndTrend) {
   EXPECT_FALSE(p.readingTimer().isActive());
   const int count = p.run().buffer.count();
   QTest::qWait(150);
-  EXPECT_EQ(p.run().buffer.count(), count);  // no tick after the stop
+  EXPECT_EQ(p.run().buffer.count(), count);           // no tick after the stop
   EXPECT_GT(TracePixels(p.chart()->snapshot()), 20);  // the last trend stays
   EXPECT_TRUE(p.messages.empty());
 }

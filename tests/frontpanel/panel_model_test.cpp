@@ -30,7 +30,8 @@ TEST_F(PanelModelTest, StartUpState) {
   EXPECT_EQ(panel.selectedFunction, FUNC_FREQ);
   EXPECT_EQ(panel.previousFunction, FUNC_FREQ);
   EXPECT_TRUE(panel.Checked(IDC_FREQ) && panel.Checked(IDC_PERIOD) && panel.Checked(IDC_PHASE));
-  for (int id : {IDC_FREQ, IDC_FREQ_CHANNEL, IDC_RATIO, IDC_RATIO_PAIR}) EXPECT_TRUE(Shown(id)) << id;
+  for (int id : {IDC_FREQ, IDC_FREQ_CHANNEL, IDC_RATIO, IDC_RATIO_PAIR})
+    EXPECT_TRUE(Shown(id)) << id;
   for (int id : {IDC_PERIOD, IDC_GATE_SOURCE, IDC_UPPER, IDC_SCALE, IDC_STAT_SHOW}) {
     EXPECT_FALSE(Shown(id)) << id;
   }
@@ -305,8 +306,9 @@ TEST_F(PanelModelTest, SettingsByNameReportMistakes) {
       {"Upper", "maybe", "'maybe' is not on or off (1/0, on/off, yes/no, true/false)"},
       {"FreqChannel", "CH4", "'CH4' is not an item of FreqChannel (CH1, CH2, CH3)"},
       {"Bogus", "1", "unknown setting 'Bogus'"},
-      {"Function", "Sine", "unknown function 'Sine' (Freq, Ratio, Period, Edge, Width, Intval, "
-                           "Volt, Phase, Duty, Total)"},
+      {"Function", "Sine",
+       "unknown function 'Sine' (Freq, Ratio, Period, Edge, Width, Intval, "
+       "Volt, Phase, Duty, Total)"},
       {"GateTime", std::string(300, 'x').c_str(), ""},
   };
   for (const Case& c : cases) {

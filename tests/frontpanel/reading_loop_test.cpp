@@ -29,7 +29,8 @@ class CRecordingRecorder : public CRunRecorder {
 
 class ReadingLoop {
  public:
-  explicit ReadingLoop(const std::string& extraOptions = "") : config_(SimUsb(kUsbName, extraOptions)) {
+  explicit ReadingLoop(const std::string& extraOptions = "")
+      : config_(SimUsb(kUsbName, extraOptions)) {
     zc::visa::ResetSimulatedInstruments();
     devices.DiscoverDevices();
     counter = zc::visa::SimulatedInstrument(kUsbName);

@@ -15,32 +15,16 @@
 #include <thread>
 #include <vector>
 
+#include "run_tool.h"
 #include "zc4100_sim.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Result {
-  int code;
-  std::string out;  // standard output and error together
-};
-
-std::string Bin(const char* program) {
-  const char* bin = std::getenv("ZC_BIN_DIR");
-  return std::string(bin ? bin : ".") + "/" + program;
-}
-
-Result RunTool(const std::string& args) {
-  Result r{-1, ""};
-  FILE* pipe = popen((Bin("zc4100") + " " + args + " 2>&1").c_str(), "r");
-  if (!pipe) return r;
-  std::array<char, 512> buf;
-  while (fgets(buf.data(), buf.size(), pipe)) r.out += buf.data();
-  const int status = pclose(pipe);
-  r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
-}
+using zc::testing::Bin;
+using zc::testing::Result;
+using zc::testing::RunTool;
 
 std::vector<std::string> ReadLog(const fs::path& path) {
   std::vector<std::string> messages;
@@ -62,8 +46,9 @@ std::vector<std::string> After(const std::vector<std::string>& all, const std::s
 class MeasureTool : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("zc-measure-" + std::to_string(getpid()) + "-" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    dir_ = fs::temp_directory_path() /
+           ("zc-measure-" + std::to_string(getpid()) + "-" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::create_directories(dir_);
     log_ = dir_ / "usb.log";
     Configure("[USB0::0x1A5B::0x1004::AB12345678::INSTR]\nsimulate = zc4100\nseed = 1\nlog = " +
@@ -83,21 +68,39 @@ class MeasureTool : public ::testing::Test {
 };
 
 TEST_F(MeasureTool, PanelFileRunReadsAndStops) {
-  const fs::path panel = Write("p.ini",
-                               "[Panel]\nFunction = Period\nPeriodChannel = CH2\nGateTime = 0.5\n"
-                               "Upper = on\nUpperValue = 300\nUpperUnit = nSec\nCh2Coupling = DC\n");
+  const fs::path panel =
+      Write("p.ini",
+            "[Panel]\nFunction = Period\nPeriodChannel = CH2\nGateTime = 0.5\n"
+            "Upper = on\nUpperValue = 300\nUpperUnit = nSec\nCh2Coupling = DC\n");
   Result r = RunTool("measure --panel " + panel.string() + " -r 100 -n 3");
   ASSERT_EQ(r.code, 0) << r.out;
   EXPECT_NE(r.out.find("     3  Current : "), std::string::npos) << r.out;
   EXPECT_NE(r.out.find(" u  Sec"), std::string::npos) << r.out;
-  const std::vector<std::string> expected = {
-      "CONF:PER (@2)", "FREQuency:ARM:STARt:SOURce IMM", "FREQuency:ARM:STOP:SOURce TIMer",
-      "FREQuency:ARM:STOP:TIMer 0.5", "CALCulate2:LIMit:STATe ON",
-      "CALCulate2:LIMit:UPPer 300 nS", "CALCulate2:LIMit:LOWer 0S", "INIT:AUTO OFF",
-      "SYST:COMM:SER:CONT:DTR OFF", "CALC:MATH:STATE OFF", "CALC3:AVER:STATE OFF",
-      "EVEN2:LEV:AUTO 1", "EVEN2:LEV:REL 50", "EVEN2:SLOP POS", "EVEN2:HYST:REL 0",
-      "INP2:COUP DC", "INP2:IMP 1000000", "INP2:ATT 1", "INP2:FILT 0", "INIT:CONT ON",
-      "fetch?\n", "fetch?\n", "fetch?\n", "INIT:CONT OFF", std::string("syst:comm:rlst loc\0", 19)};
+  const std::vector<std::string> expected = {"CONF:PER (@2)",
+                                             "FREQuency:ARM:STARt:SOURce IMM",
+                                             "FREQuency:ARM:STOP:SOURce TIMer",
+                                             "FREQuency:ARM:STOP:TIMer 0.5",
+                                             "CALCulate2:LIMit:STATe ON",
+                                             "CALCulate2:LIMit:UPPer 300 nS",
+                                             "CALCulate2:LIMit:LOWer 0S",
+                                             "INIT:AUTO OFF",
+                                             "SYST:COMM:SER:CONT:DTR OFF",
+                                             "CALC:MATH:STATE OFF",
+                                             "CALC3:AVER:STATE OFF",
+                                             "EVEN2:LEV:AUTO 1",
+                                             "EVEN2:LEV:REL 50",
+                                             "EVEN2:SLOP POS",
+                                             "EVEN2:HYST:REL 0",
+                                             "INP2:COUP DC",
+                                             "INP2:IMP 1000000",
+                                             "INP2:ATT 1",
+                                             "INP2:FILT 0",
+                                             "INIT:CONT ON",
+                                             "fetch?\n",
+                                             "fetch?\n",
+                                             "fetch?\n",
+                                             "INIT:CONT OFF",
+                                             std::string("syst:comm:rlst loc\0", 19)};
   EXPECT_EQ(After(ReadLog(log_), "CONF:PER (@2)"), expected);
 }
 
@@ -171,8 +174,8 @@ TEST_F(MeasureTool, LanCounterOnARawSocket) {
   const fs::path simLog = dir_ / "sim.log";
   const pid_t sim = fork();
   if (sim == 0) {
-    execl(Bin("zc4100-sim").c_str(), "zc4100-sim", "--port", "0", "--port-file",
-          portFile.c_str(), "--log", simLog.c_str(), "--seed", "3", static_cast<char*>(nullptr));
+    execl(Bin("zc4100-sim").c_str(), "zc4100-sim", "--port", "0", "--port-file", portFile.c_str(),
+          "--log", simLog.c_str(), "--seed", "3", static_cast<char*>(nullptr));
     _exit(127);
   }
   ASSERT_GT(sim, 0);

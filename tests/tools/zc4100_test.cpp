@@ -10,34 +10,24 @@
 #include <fstream>
 #include <string>
 
+#include "run_tool.h"
+
 namespace {
 
-struct Result {
-  int code;
-  std::string out;  // standard output and error together
-};
-
-Result RunTool(const std::string& args) {
-  const char* bin = std::getenv("ZC_BIN_DIR");
-  const std::string command = std::string(bin ? bin : ".") + "/zc4100 " + args + " 2>&1";
-  Result r{-1, ""};
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return r;
-  std::array<char, 512> buf;
-  while (fgets(buf.data(), buf.size(), pipe)) r.out += buf.data();
-  const int status = pclose(pipe);
-  r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
-}
+using zc::testing::Bin;
+using zc::testing::Result;
+using zc::testing::RunTool;
 
 class Zc4100Tool : public ::testing::Test {
  protected:
   void SetUp() override {
-    path_ = std::filesystem::temp_directory_path() / ("zc-tool-" + std::to_string(getpid()) + ".ini");
-    std::ofstream(path_) << "[USB0::0x1A5B::0x1004::AB12345678::INSTR]\nsimulate = zc4100\n"
-                            "[GPIB0::22::INSTR]\nsimulate = zc4100\nserial = GP00000022\n"
-                            "[GPIB0::9::INSTR]\nsimulate = zc4100\nfault = silent\nmax_wait_ms = 20\n"
-                            "[NOT A NAME]\nsimulate = zc4100\n";
+    path_ =
+        std::filesystem::temp_directory_path() / ("zc-tool-" + std::to_string(getpid()) + ".ini");
+    std::ofstream(path_)
+        << "[USB0::0x1A5B::0x1004::AB12345678::INSTR]\nsimulate = zc4100\n"
+           "[GPIB0::22::INSTR]\nsimulate = zc4100\nserial = GP00000022\n"
+           "[GPIB0::9::INSTR]\nsimulate = zc4100\nfault = silent\nmax_wait_ms = 20\n"
+           "[NOT A NAME]\nsimulate = zc4100\n";
     setenv("ZC4100_VISA_CONF", path_.c_str(), 1);
     setenv("ZC_VISA_SYSFS_ROOT", "/nonexistent-sysfs", 1);
   }

@@ -36,7 +36,9 @@ constexpr int kChartWidth = 470;
 constexpr int kChartHeight = 272;
 
 std::atomic<bool> gStop{false};
-void OnSignal(int) { gStop = true; }
+void OnSignal(int) {
+  gStop = true;
+}
 
 void PrintUsage(std::FILE* out) {
   std::fputs(
@@ -47,9 +49,11 @@ void PrintUsage(std::FILE* out) {
       "discovery lists.\n"
       "\n"
       "  --panel FILE            panel settings from FILE (section [Panel], one key per control)\n"
-      "  -f, --function NAME     Freq, Ratio, Period, Edge, Width, Intval, Volt, Phase, Duty, Total\n"
+      "  -f, --function NAME     Freq, Ratio, Period, Edge, Width, Intval, Volt, Phase, Duty, "
+      "Total\n"
       "  -c, --channel CH        CH1, CH2 or CH3: the channel of Freq, Period or Volt\n"
-      "  -g, --gate SOURCE       Time, Ext, Auto or Digits (Freq, Ratio, Period); Time, Auto or Ext\n"
+      "  -g, --gate SOURCE       Time, Ext, Auto or Digits (Freq, Ratio, Period); Time, Auto or "
+      "Ext\n"
       "                          (Total); Auto or Ext arming (Edge, Width, Phase, Duty)\n"
       "  -t, --gate-time SEC     gate time in seconds\n"
       "  -r, --read-speed MS     100, 300, 500, 1000 or 2000\n"
@@ -255,9 +259,8 @@ int Measure(const std::vector<std::string>& argv) {
   CTextLookup texts(SettingsFilePath());
   texts.languageName = LanguageForLocale(LocaleIdentifier(EnvironmentLocale()));
   CPanelModel panel(term);
-  panel.SetLookup([&](const std::string& key, const std::string& def) {
-    return texts.LookupText(key, def);
-  });
+  panel.SetLookup(
+      [&](const std::string& key, const std::string& def) { return texts.LookupText(key, def); });
 
   // The panel first, so a mistake in it is reported before any instrument is touched.
   if (!args.panelFile.empty()) {
