@@ -10,7 +10,11 @@ packages=(
   python3 python3-pyvisa-py lxi-tools
   qt6-base-dev libgl-dev
   fonts-liberation fonts-dejavu-core fonts-wqy-microhei
+  locales
 )
+
+# A locale with a decimal comma, so the tests can show that readings never depend on the user's.
+need_locale() { ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; }
 
 missing=()
 for p in "${packages[@]}"; do
@@ -18,7 +22,14 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#missing[@]} -eq 0 ]; then
+  if need_locale; then
+    sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo localedef -i de_DE -f UTF-8 de_DE.UTF-8 2>/dev/null || true
+  fi
+  exit 0
+fi
 
 echo "Installing: ${missing[*]}"
 sudo=""
@@ -26,3 +37,4 @@ sudo=""
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update -qq
 $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+need_locale && $sudo localedef -i de_DE -f UTF-8 de_DE.UTF-8 2>/dev/null || true

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <clocale>
 #include <string>
 #include <utility>
 #include <vector>
@@ -535,6 +536,29 @@ TEST_F(RunStartTest, LimitScaleAndOffsetTexts) {
     EXPECT_NE(std::find(sent.begin(), sent.end(), c.sent), sent.end());
     run.RunStop();
   }
+}
+
+// A desktop in a decimal-comma language: the counter still gets decimal points, and the readings
+// still read and show with them.
+TEST_F(RunStartTest, CommandsAndReadingsIgnoreTheProcessLocale) {
+  const std::string saved = std::setlocale(LC_ALL, nullptr);
+  if (!std::setlocale(LC_ALL, "de_DE.UTF-8")) GTEST_SKIP() << "no de_DE locale installed";
+  Apply({{"GateTime", "0.5"}, {"Upper", "1"}, {"UpperValue", "1.5"}, {"UpperUnit", "mHz"},
+         {"Scale", "1"}, {"ScaleValue", "2.5"}, {"ScalePrefix", "m"}});
+  run.RunStart();
+  run.OnReadingTimer();
+  const Commands sent = Received();
+  const std::string current = view.readouts[IDC_READOUT_CURRENT];
+  const double value = run.buffer.Slot(1);
+  run.RunStop();
+  std::setlocale(LC_ALL, saved.c_str());
+  for (const char* c : {"FREQuency:ARM:STOP:TIMer 0.5", "CALCulate2:LIMit:UPPer 1500.000000 uHZ",
+                        "TRACE SCALE,0.0025000000000000"}) {
+    EXPECT_NE(std::find(sent.begin(), sent.end(), c), sent.end()) << c;
+  }
+  EXPECT_GT(value, 1000.0);  // the whole reading, not the part before a point
+  EXPECT_NE(current.find('.'), std::string::npos) << current;
+  EXPECT_EQ(current.find(','), std::string::npos) << current;
 }
 
 // What the panel shows after the sequence: the normalised edit texts are written back.
