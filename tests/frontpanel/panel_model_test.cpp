@@ -297,7 +297,7 @@ TEST_F(PanelModelTest, DotsAndReadSpeed) {
 TEST_F(PanelModelTest, SettingsByNameReportMistakes) {
   struct Case {
     const char* key;
-    const char* value;
+    std::string value;
     const char* error;  // "" when accepted
   };
   const Case cases[] = {
@@ -309,7 +309,7 @@ TEST_F(PanelModelTest, SettingsByNameReportMistakes) {
       {"Function", "Sine",
        "unknown function 'Sine' (Freq, Ratio, Period, Edge, Width, Intval, "
        "Volt, Phase, Duty, Total)"},
-      {"GateTime", std::string(300, 'x').c_str(), ""},
+      {"GateTime", std::string(300, 'x'), ""},
   };
   for (const Case& c : cases) {
     std::string error;
