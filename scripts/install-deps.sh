@@ -9,6 +9,7 @@ packages=(
   linux-libc-dev
   python3 python3-pyvisa-py lxi-tools
   qt6-base-dev libgl-dev
+  libsqlite3-dev sqlite3
   fonts-liberation fonts-dejavu-core fonts-wqy-microhei
   locales
 )
