@@ -23,6 +23,12 @@ void CRunController::RunStart() {
                     MessageIcon::Exclamation);
     return;
   }
+  // Saving with no record chosen would write a record that does not exist.
+  if (saveFlag && recorder_ && (recordNumber < 1 || recordNumber > 10)) {
+    ui_.ShowMessage(panel_.LookupText("704", "Please select a record."), messageCaption,
+                    MessageIcon::Exclamation);
+    return;
+  }
   view_.ClearChart();
   view_.ShowRunState(true);
 
@@ -40,7 +46,11 @@ void CRunController::RunStart() {
   panel_.running = true;
   panel_.SetFunctionCaption(runFunction);
   view_.PanelChanged();
-  if (saveFlag && recorder_) recorder_->OpenForRun(recordNumber);
+  if (saveFlag && recorder_ && !recorder_->OpenForRun(recordNumber)) {
+    RunStop();
+    ui_.ShowMessage(recorder_->error(), messageCaption, MessageIcon::Error);
+    return;
+  }
   buffer.SetCapacity(panel_.capacity);
   buffer.Reset();
   view_.StartReadingTimer(panel_.ReadSpeedMs());
@@ -68,7 +78,8 @@ void CRunController::OnReadingTimer() {
   // A failed read stops the run in there and reports it; the tick still shows what came.
   const std::string text = devices_.ReadReply();
   const double value = text.empty() ? 0.0 : TextValue(text);
-  if (!text.empty() && saveFlag && recorder_) recorder_->AppendReading(value);
+  bool kept = true;
+  if (!text.empty() && saveFlag && recorder_) kept = recorder_->AppendReading(value);
   buffer.PushSample(value);
   view_.ShowReadout(IDC_READOUT_CURRENT, FormatReplyForDisplay(text, runFunction));
   PlotTrend(buffer, view_.ChartWidth(), view_.ChartHeight(), runFunction, plot_);
@@ -76,6 +87,11 @@ void CRunController::OnReadingTimer() {
   if (plot_.drawn) {
     view_.ShowReadout(IDC_READOUT_MAX, plot_.maxText);
     view_.ShowReadout(IDC_READOUT_MIN, plot_.minText);
+  }
+  if (!kept) {
+    // Everything stored before stays; the run cannot go on without its record.
+    RunStop();
+    ui_.ShowMessage(recorder_->error(), messageCaption, MessageIcon::Error);
   }
 }
 

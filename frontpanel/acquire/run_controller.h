@@ -39,9 +39,14 @@ class CRunView {
 class CRunRecorder {
  public:
   virtual ~CRunRecorder() = default;
-  virtual void OpenForRun(int recordNumber) = 0;
-  virtual void AppendReading(double value) = 0;
+  // False when the record cannot be kept: the run stops and error() says why. A record folder
+  // that is missing is reported by the recorder itself; the run then goes on unrecorded.
+  virtual bool OpenForRun(int recordNumber) = 0;
+  // False when the reading could not be kept: the run stops, keeping what was stored before.
+  // Appends to a record that is not open do nothing.
+  virtual bool AppendReading(double value) = 0;
   virtual void CloseRun() = 0;
+  virtual const std::string& error() const = 0;
 };
 
 class CRunController {

@@ -543,6 +543,7 @@ void CFrontPanelDlg::ShowMessage(const std::string& text, const std::string& cap
   QMessageBox::Icon qicon = QMessageBox::Critical;
   if (icon == MessageIcon::Exclamation) qicon = QMessageBox::Warning;
   if (icon == MessageIcon::Information) qicon = QMessageBox::Information;
+  if (icon == MessageIcon::None) qicon = QMessageBox::NoIcon;
   QMessageBox box(qicon, Q(caption), Q(text), QMessageBox::Ok, this);
   box.exec();
 }

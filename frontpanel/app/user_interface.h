@@ -9,7 +9,7 @@ namespace zc::fp {
 // The caption of every message box of the front panel.
 inline constexpr const char* messageCaption = "ZC4100_AP";
 
-enum class MessageIcon { Error, Exclamation, Stop, Information };
+enum class MessageIcon { Error, Exclamation, Stop, Information, None };
 
 class CUserInterface {
  public:

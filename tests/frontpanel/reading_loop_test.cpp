@@ -20,9 +20,17 @@ const std::string kUsbName = "USB0::0x1A5B::0x1004::AB12345678::INSTR";
 // The record store's side of a run, written down.
 class CRecordingRecorder : public CRunRecorder {
  public:
-  void OpenForRun(int n) override { events.push_back("open " + std::to_string(n)); }
-  void AppendReading(double v) override { values.push_back(v); }
+  bool OpenForRun(int n) override {
+    events.push_back("open " + std::to_string(n));
+    return true;
+  }
+  bool AppendReading(double v) override {
+    values.push_back(v);
+    return true;
+  }
   void CloseRun() override { events.push_back("close"); }
+  const std::string& error() const override { return error_; }
+  std::string error_;
   std::vector<std::string> events;
   std::vector<double> values;
 };

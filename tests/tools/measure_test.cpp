@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "records/sqlite_db.h"
 #include "run_tool.h"
 #include "zc4100_sim.h"
 
@@ -42,6 +43,21 @@ std::vector<std::string> After(const std::vector<std::string>& all, const std::s
   }
   return {};
 }
+
+// What a record file says about itself after a kill: its integrity check and its row count.
+struct CSqliteDbCheck {
+  explicit CSqliteDbCheck(const std::string& path) {
+    zc::fp::CSqliteDb db;
+    if (!db.Open(path, false)) return;
+    zc::fp::CSqliteStmt q;
+    if (q.Prepare(db, "PRAGMA integrity_check") && q.Step() == SQLITE_ROW) integrity = q.ColumnText(0);
+    if (q.Prepare(db, "SELECT count(*) FROM read") && q.Step() == SQLITE_ROW) {
+      rows = static_cast<int>(q.ColumnInt(0));
+    }
+  }
+  std::string integrity;
+  int rows = -1;
+};
 
 class MeasureTool : public ::testing::Test {
  protected:
@@ -166,6 +182,46 @@ TEST_F(MeasureTool, InterruptStopsTheRun) {
   ASSERT_GE(log.size(), 2u);
   EXPECT_EQ(log[log.size() - 2], "INIT:CONT OFF");
   EXPECT_EQ(log.back(), std::string("syst:comm:rlst loc\0", 19));
+}
+
+int ReadingLines(const std::string& path) {
+  std::ifstream in(path);
+  int n = 0;
+  for (std::string line; std::getline(in, line);) n += line.find("  Current : ") != std::string::npos;
+  return n;
+}
+
+// Killing the program while it records loses no reading it reported and never damages the file.
+TEST_F(MeasureTool, KilledWhileRecordingLosesNothing) {
+  fs::create_directories(dir_ / "DB");
+  const std::string record = (dir_ / "DB" / "DBfile_DB3.mdb").string();
+  int printed = 0;
+  const int kRounds = 6;
+  for (int round = 0; round < kRounds; ++round) {
+    const std::string out = (dir_ / ("out" + std::to_string(round))).string();
+    const pid_t pid = fork();
+    if (pid == 0) {
+      freopen(out.c_str(), "w", stdout);
+      execl(Bin("zc4100").c_str(), "zc4100", "measure", "--record", "3", "--folder", dir_.c_str(),
+            static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    ASSERT_GT(pid, 0);
+    for (int i = 0; i < 400 && ReadingLines(out) < 1 + round % 3; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    // Somewhere inside a tick or between ticks.
+    std::this_thread::sleep_for(std::chrono::milliseconds(17 * round));
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    printed += ReadingLines(out);
+
+    CSqliteDbCheck check(record);
+    EXPECT_EQ(check.integrity, "ok") << "round " << round;
+    EXPECT_GE(check.rows, printed) << "round " << round;
+    EXPECT_LE(check.rows, printed + round + 1) << "round " << round;  // at most one unreported
+  }
+  EXPECT_GT(printed, kRounds);
 }
 
 // A LAN counter on a raw socket: zc4100-sim, with its own log.

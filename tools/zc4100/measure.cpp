@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cctype>
 #include <chrono>
 #include <clocale>
@@ -21,6 +22,7 @@
 #include "acquire/run_controller.h"
 #include "instrument/device_manager.h"
 #include "measure/panel_settings.h"
+#include "records/record_store.h"
 #include "texts/settings_file.h"
 #include "visa.h"
 
@@ -59,6 +61,8 @@ void PrintUsage(std::FILE* out) {
       "  -r, --read-speed MS     100, 300, 500, 1000 or 2000\n"
       "  -s, --set KEY=VALUE     any panel setting, as in a panel file (may be repeated)\n"
       "  -n, --count N           stop after N readings (default: run until Ctrl-C)\n"
+      "  --record N              keep the readings in record N (1 to 10), as Setting Mode's Save\n"
+      "  --folder DIR            work in DIR: records live in DIR/DB (or DIR if its path has \"DB\")\n"
       "  --timeout MS            I/O timeout (default 15000, as the front panel)\n"
       "  --panel-keys            list the settings a panel file may hold\n"
       "\n"
@@ -103,6 +107,8 @@ struct MeasureArgs {
   std::string function;
   std::vector<std::pair<std::string, std::string>> settings;  // applied in order
   long count = -1;
+  int record = 0;  // 0: not saving
+  std::string folder;
   ViUInt32 timeoutMs = 15000;
   bool listKeys = false;
   bool help = false;
@@ -158,6 +164,17 @@ bool ParseMeasureArgs(const std::vector<std::string>& argv, MeasureArgs* a, std:
         return false;
       }
       a->count = n;
+    } else if (arg == "--record") {
+      if (!value(&v)) return false;
+      char* end = nullptr;
+      const long n = std::strtol(v.c_str(), &end, 10);
+      if (v.empty() || *end != '\0' || n < 1 || n > kRecordCount) {
+        *error = "--record wants a record number from 1 to 10, not '" + v + "'";
+        return false;
+      }
+      a->record = static_cast<int>(n);
+    } else if (arg == "--folder") {
+      if (!value(&a->folder)) return false;
     } else if (arg == "--timeout") {
       if (!value(&v)) return false;
       char* end = nullptr;
@@ -254,6 +271,11 @@ int Measure(const std::vector<std::string>& argv) {
     return 0;
   }
   std::setlocale(LC_NUMERIC, "C");
+  if (!args.folder.empty() && ::chdir(args.folder.c_str()) != 0) {
+    std::fprintf(stderr, "zc4100 measure: --folder %s: %s\n", args.folder.c_str(),
+                 std::strerror(errno));
+    return kExitUsage;
+  }
 
   CTerminalRun term;
   CTextLookup texts(SettingsFilePath());
@@ -290,6 +312,12 @@ int Measure(const std::vector<std::string>& argv) {
   if (!args.resource.empty() && !UseResource(devices, args.resource)) return kExitFailed;
 
   CRunController run(panel, devices, term, term);
+  CRecordStore store(term);
+  if (args.record != 0) {
+    run.SetRecorder(&store);
+    run.saveFlag = true;
+    run.recordNumber = args.record;
+  }
   std::signal(SIGINT, OnSignal);
   std::signal(SIGTERM, OnSignal);
 
@@ -300,6 +328,7 @@ int Measure(const std::vector<std::string>& argv) {
   }
   std::printf("%s on %s, %s, every %d ms\n", FunctionName(run.runFunction),
               devices.currentResource.c_str(), panel.functionCaption.c_str(), term.intervalMs);
+  if (store.isOpen()) std::printf("keeping the readings in %s\n", store.path().c_str());
   std::fflush(stdout);
 
   using Clock = std::chrono::steady_clock;
