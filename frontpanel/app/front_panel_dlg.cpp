@@ -109,6 +109,7 @@ CFrontPanelDlg::CFrontPanelDlg(QWidget* parent)
   BuildControls();
   BuildMenu();
   BuildToolbar();
+  run_.SetRecorder(&records_);
   readingTimer_.setTimerType(Qt::PreciseTimer);
   connect(&readingTimer_, &QTimer::timeout, this, [this] { run_.OnReadingTimer(); });
 }
@@ -378,6 +379,10 @@ void CFrontPanelDlg::OnInitDialog() {
   run_.buffer.SetCapacity(panel_.capacity);
   panel_.dotsText = "100";
   chart_->SetPenColour(QColor(0, 0, 255));
+  // Setting Mode starts with the blue pen, saving off and no record.
+  settingMode_.colour = QColor(0, 0, 255);
+  settingMode_.saveFlag = false;
+  settingMode_.recordNumber = 0;
   SyncPanel();
 }
 
@@ -425,6 +430,9 @@ void CFrontPanelDlg::OnSelectDevice(int row) {
 
 void CFrontPanelDlg::OnCommand(int id) {
   switch (id) {
+    case ID_SETTING_MODE:
+      ShowSettingMode();
+      break;
     case ID_REFRESH:
       RefreshDevices();
       break;
@@ -446,6 +454,17 @@ void CFrontPanelDlg::OnCommand(int id) {
     default:
       break;  // the record, setting and console dialogs come with their own windows
   }
+}
+
+void CFrontPanelDlg::ShowSettingMode() {
+  settingMode_.colour = chart_->penColour();
+  settingMode_.deviceCount = devices_.deviceCount;
+  settingMode_.Open();
+  settingMode_.exec();
+  // The colour comes back however the dialog was closed; the pen is made anew from it.
+  chart_->SetPenColour(settingMode_.colour);
+  run_.saveFlag = settingMode_.saveFlag;
+  run_.recordNumber = settingMode_.recordNumber;
 }
 
 void CFrontPanelDlg::RefreshDevices() {

@@ -14,6 +14,8 @@
 #include "console/console_devices.h"
 #include "instrument/device_manager.h"
 #include "measure/panel_model.h"
+#include "records/record_store.h"
+#include "records/setting_mode_dlg.h"
 #include "texts/settings_file.h"
 
 class QComboBox;
@@ -84,6 +86,10 @@ class CFrontPanelDlg : public QDialog, public CUserInterface, public CRunView {
   QTabWidget* measurementTabs() const { return pages_; }
   CSkinTabCtrl* channelTabs() const { return channels_; }
   bool running() const { return panel_.running; }
+  CSettingModeDlg& settingMode() { return settingMode_; }
+  CRecordStore& recordStore() { return records_; }
+  // Setting Mode with the chart colour handed over and back, as menu command 32793 shows it.
+  void ShowSettingMode();
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -121,6 +127,11 @@ class CFrontPanelDlg : public QDialog, public CUserInterface, public CRunView {
   CPanelModel panel_{*this};
   CRunController run_{panel_, devices_, *this, *this};
   QTimer readingTimer_;
+  CRecordStore records_{*this};
+  // The secondary dialogs live as long as the window and keep what they hold between showings.
+  CSettingModeDlg settingMode_{*this, [this](const std::string& key, const std::string& def) {
+                                 return texts_.LookupText(key, def);
+                               }};
   bool updatingList_ = false;
   bool syncing_ = false;  // widgets set from the model report nothing back
 };
