@@ -6,7 +6,10 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 cmake --preset default >/dev/null
 cmake --build --preset default -j 2 --target ZC4100_AP zc4100 zc4100-sim >/dev/null
-bin=build/default/bin
+bin="$PWD/build/default/bin"
+# The records live in DB below the working folder; the program never makes that folder itself.
+records="$PWD/build/records"
+mkdir -p "$records/DB"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -19,7 +22,9 @@ INI
 export ZC4100_VISA_CONF="$work/visa.ini"
 
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
-  exec "$bin/ZC4100_AP"
+  cd "$records"
+  "$bin/ZC4100_AP"
+  exit
 fi
 
 echo "No display: the front panel's discovery and a measurement run, in the terminal."
@@ -29,3 +34,5 @@ run discover
 # CH2 with a 0.5 s gate read every 300 ms.
 run measure --count 20
 run measure -f Period -c CH2 -t 0.5 -r 300 --count 8
+# A run kept as record 1, as Setting Mode's Save does in the window.
+run measure --record 1 --folder "$records" --count 10
