@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake --preset default >/dev/null
-cmake --build --preset default -j 2 --target bench_roundtrip bench_plot bench_tick bench_record_store zc4100-sim >/dev/null
+cmake --build --preset default -j 2 --target bench_roundtrip bench_plot bench_tick bench_record_store bench_records zc4100 zc4100-sim >/dev/null
 bin=build/default/bin
 work=$(mktemp -d)
 "$bin/zc4100-sim" --port 0 --port-file "$work/port" --seed 1 &
@@ -19,3 +19,6 @@ QT_QPA_PLATFORM=offscreen "$bin/bench_tick" "$@"
 QT_QPA_PLATFORM=offscreen "$bin/bench_plot" "$@"
 # Records: appending a reading with its durability settings, beside a bare SQLite loop.
 "$bin/bench_record_store" "$@"
+# Records of a million readings: statistics, a page on the screen, and the CSV export beside the
+# sqlite3 shell's, both as child processes, with their peak memory.
+QT_QPA_PLATFORM=offscreen "$bin/bench_records" "$@"

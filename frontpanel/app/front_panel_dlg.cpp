@@ -436,6 +436,12 @@ void CFrontPanelDlg::OnCommand(int id) {
     case ID_REFRESH:
       RefreshDevices();
       break;
+    case ID_VIEW_RECORD:
+      viewRecord_.exec();
+      break;
+    case ID_CHART_RECORD:
+      chartRecord_.exec();
+      break;
     case ID_RUN_START:
     case ID_TOOLBAR_START:
       RunStart();
@@ -452,7 +458,7 @@ void CFrontPanelDlg::OnCommand(int id) {
       ShowAbout(false);
       break;
     default:
-      break;  // the record, setting and console dialogs come with their own windows
+      break;  // the command console comes with its own window
   }
 }
 

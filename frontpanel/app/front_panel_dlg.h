@@ -14,8 +14,10 @@
 #include "console/console_devices.h"
 #include "instrument/device_manager.h"
 #include "measure/panel_model.h"
+#include "records/chart_record_dlg.h"
 #include "records/record_store.h"
 #include "records/setting_mode_dlg.h"
+#include "records/view_record_dlg.h"
 #include "texts/settings_file.h"
 
 class QComboBox;
@@ -87,6 +89,8 @@ class CFrontPanelDlg : public QDialog, public CUserInterface, public CRunView {
   CSkinTabCtrl* channelTabs() const { return channels_; }
   bool running() const { return panel_.running; }
   CSettingModeDlg& settingMode() { return settingMode_; }
+  CViewRecordDlg& viewRecord() { return viewRecord_; }
+  CChartRecordDlg& chartRecord() { return chartRecord_; }
   CRecordStore& recordStore() { return records_; }
   // Setting Mode with the chart colour handed over and back, as menu command 32793 shows it.
   void ShowSettingMode();
@@ -129,9 +133,11 @@ class CFrontPanelDlg : public QDialog, public CUserInterface, public CRunView {
   QTimer readingTimer_;
   CRecordStore records_{*this};
   // The secondary dialogs live as long as the window and keep what they hold between showings.
-  CSettingModeDlg settingMode_{*this, [this](const std::string& key, const std::string& def) {
-                                 return texts_.LookupText(key, def);
-                               }};
+  std::function<std::string(const std::string&, const std::string&)> lookup_ =
+      [this](const std::string& key, const std::string& def) { return texts_.LookupText(key, def); };
+  CChartRecordDlg chartRecord_{*this, lookup_};
+  CViewRecordDlg viewRecord_{*this, lookup_};
+  CSettingModeDlg settingMode_{*this, lookup_};
   bool updatingList_ = false;
   bool syncing_ = false;  // widgets set from the model report nothing back
 };

@@ -59,6 +59,20 @@ QPixmap ChartGrid(int width, int height) {
   return pm;
 }
 
+QPixmap ChartRecordGrid() {
+  constexpr int kW = 584, kH = 337;
+  QPixmap pm(kW, kH);
+  pm.fill(Qt::black);
+  QPainter p(&pm);
+  const QColor darkCyan(0, 96, 96);
+  // Lines two pixels wide, the outer ones on the border, ten equal cells between.
+  for (int i = 0; i <= 10; ++i) {
+    p.fillRect(i * (kW - 2) / 10, 0, 2, kH, darkCyan);
+    p.fillRect(0, i * (kH - 2) / 10, kW, 2, darkCyan);
+  }
+  return pm;
+}
+
 QPixmap ChartMark() {
   QPixmap pm(12, 19);
   pm.fill(Qt::transparent);

@@ -10,6 +10,7 @@ enum class ToolbarImage { Start, Stop, About };
 
 QPixmap ToolbarPixmap(ToolbarImage image);  // 16 x 16, blue on grey
 QPixmap ChartGrid(int width, int height);   // white with a 10 x 10 grid of light grey lines
+QPixmap ChartRecordGrid();                  // 584 x 337, black with a 10 x 10 dark cyan grid
 QPixmap ChartMark();                        // red right-pointing triangle, 12 x 19
 QIcon ProgramIcon();
 

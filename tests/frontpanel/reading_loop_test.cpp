@@ -145,6 +145,7 @@ TEST(ReadingLoopTest, ReadSpeedAndDotsActAtOnceDuringARun) {
 TEST(ReadingLoopTest, OddRepliesAreShownNotKept) {
   ReadingLoop loop("fault = non_numeric\n");
   loop.run.saveFlag = true;
+  loop.run.recordNumber = 1;
   loop.run.RunStart();
   loop.run.OnReadingTimer();
   EXPECT_EQ(loop.run.buffer.Slot(1), 0.0);

@@ -6,6 +6,7 @@
 //   zc4100 read RESOURCE            print a reply the instrument holds
 //   zc4100 discover                 list the counters as the front panel lists them
 //   zc4100 measure [RESOURCE] ...   a front-panel run in the terminal (zc4100 measure --help)
+//   zc4100 records ...              list, show and export records (zc4100 records --help)
 //
 // Exit codes: 0 done, 1 the instrument or the library failed, 2 the command line is wrong.
 #include <cstdio>
@@ -18,6 +19,7 @@
 #include "config.h"
 #include "instrument/device_manager.h"
 #include "measure.h"
+#include "records.h"
 #include "visa.h"
 
 namespace {
@@ -42,6 +44,7 @@ void PrintUsage(std::FILE* out) {
       "  read RESOURCE           print the reply the instrument holds\n"
       "  discover                find and identify counters as the front panel does\n"
       "  measure [RESOURCE] ...  set up, run and print readings (zc4100 measure --help)\n"
+      "  records [COMMAND] ...   list, show and export records (zc4100 records --help)\n"
       "\n"
       "  --timeout MS            I/O timeout in milliseconds (default 5000)\n"
       "  --raw                   do not end TEXT with a line feed\n"
@@ -221,6 +224,9 @@ int main(int argc, char** argv) {
   if (argc >= 2 && std::string_view(argv[1]) == "measure") {
     ReportConfigProblems();
     return zc::tool::Measure(std::vector<std::string>(argv + 2, argv + argc));
+  }
+  if (argc >= 2 && std::string_view(argv[1]) == "records") {
+    return zc::tool::Records(std::vector<std::string>(argv + 2, argv + argc));
   }
   Args args;
   std::string error;
