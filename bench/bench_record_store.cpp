@@ -32,7 +32,8 @@ constexpr int kReadings = 1000000;
 // A folder with records 1 and 2 of a million readings each, made once.
 const fs::path& Folder() {
   static const fs::path folder = [] {
-    const fs::path root = fs::temp_directory_path() / ("zc-bench-store-" + std::to_string(getpid()));
+    const fs::path root =
+        fs::temp_directory_path() / ("zc-bench-store-" + std::to_string(getpid()));
     fs::create_directories(root / "DB");
     for (int n : {1, 2}) {
       const std::string path = RecordFilePath((root / "DB").string(), n);

@@ -134,7 +134,9 @@ class CFrontPanelDlg : public QDialog, public CUserInterface, public CRunView {
   CRecordStore records_{*this};
   // The secondary dialogs live as long as the window and keep what they hold between showings.
   std::function<std::string(const std::string&, const std::string&)> lookup_ =
-      [this](const std::string& key, const std::string& def) { return texts_.LookupText(key, def); };
+      [this](const std::string& key, const std::string& def) {
+        return texts_.LookupText(key, def);
+      };
   CChartRecordDlg chartRecord_{*this, lookup_};
   CViewRecordDlg viewRecord_{*this, lookup_};
   CSettingModeDlg settingMode_{*this, lookup_};

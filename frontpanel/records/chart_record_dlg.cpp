@@ -82,18 +82,6 @@ void CChartRecordView::paintEvent(QPaintEvent* event) {
   }
 }
 
-void CColourSwatch::SetColour(const QColor& colour) {
-  colour_ = colour;
-  update();
-}
-
-void CColourSwatch::paintEvent(QPaintEvent*) {
-  QPainter painter(this);
-  painter.setPen(QPen(Qt::black, 1));
-  painter.setBrush(colour_);
-  painter.drawRect(rect().adjusted(0, 0, -1, -1));
-}
-
 CChartRecordDlg::CChartRecordDlg(CUserInterface& ui, Lookup lookup, QWidget* parent)
     : QDialog(parent),
       lookup_(std::move(lookup)),

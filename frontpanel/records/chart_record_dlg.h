@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/user_interface.h"
+#include "controls/colour_swatch.h"
 #include "records/chart_record.h"
 
 class QButtonGroup;
@@ -62,21 +63,6 @@ class CChartRecordView : public QWidget {
 };
 
 // The colour of the curve's pen, with a thin black outline.
-class CColourSwatch : public QWidget {
-  Q_OBJECT
-
- public:
-  explicit CColourSwatch(QWidget* parent = nullptr) : QWidget(parent) {}
-  void SetColour(const QColor& colour);
-  QColor colour() const { return colour_; }
-
- protected:
-  void paintEvent(QPaintEvent* event) override;
-
- private:
-  QColor colour_ = Qt::black;
-};
-
 class CChartRecordDlg : public QDialog {
   Q_OBJECT
 

@@ -91,9 +91,13 @@ bool DeleteRecordFile(const std::string& path) {
   return removed;
 }
 
-std::string StoredDateTime(const std::tm& t) { return Strf("%Y-%m-%d %H:%M:%S", t); }
+std::string StoredDateTime(const std::tm& t) {
+  return Strf("%Y-%m-%d %H:%M:%S", t);
+}
 
-std::string StoredTimeOfDay(const std::tm& t) { return "1899-12-30 " + Strf("%H:%M:%S", t); }
+std::string StoredTimeOfDay(const std::tm& t) {
+  return "1899-12-30 " + Strf("%H:%M:%S", t);
+}
 
 std::string StartTimeDisplay(const std::string& stored) {
   const auto t = ParseStored(stored);

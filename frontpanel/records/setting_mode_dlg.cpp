@@ -12,35 +12,17 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "controls/colour_swatch.h"
 #include "records/record_files.h"
 #include "records/setting_mode.h"
 #include "resources/artwork.h"
 
 namespace zc::fp {
 
-// A rectangle filled with the colour and outlined in black.
-class CColourSwatch : public QWidget {
- public:
-  explicit CColourSwatch(QWidget* parent = nullptr) : QWidget(parent) { setFixedSize(48, 20); }
-  void SetColour(const QColor& c) {
-    colour_ = c;
-    update();
-  }
-
- protected:
-  void paintEvent(QPaintEvent*) override {
-    QPainter p(this);
-    p.setPen(Qt::black);
-    p.setBrush(colour_);
-    p.drawRect(rect().adjusted(0, 0, -1, -1));
-  }
-
- private:
-  QColor colour_;
-};
-
 namespace {
-QString Q(const std::string& s) { return QString::fromStdString(s); }
+QString Q(const std::string& s) {
+  return QString::fromStdString(s);
+}
 }  // namespace
 
 CSettingModeDlg::CSettingModeDlg(CUserInterface& ui, Lookup lookup, QWidget* parent)
@@ -53,7 +35,8 @@ CSettingModeDlg::CSettingModeDlg(CUserInterface& ui, Lookup lookup, QWidget* par
   auto* icon = new QLabel;
   icon->setPixmap(ProgramIcon().pixmap(32, 32));
   head->addWidget(icon);
-  head->addWidget(new QLabel(QStringLiteral("Reading Mode can be set to save data from a device.")));
+  head->addWidget(
+      new QLabel(QStringLiteral("Reading Mode can be set to save data from a device.")));
   head->addStretch();
   layout->addLayout(head);
 
@@ -61,6 +44,7 @@ CSettingModeDlg::CSettingModeDlg(CUserInterface& ui, Lookup lookup, QWidget* par
   auto* grid = new QGridLayout(frame);
   colourLabel_ = new QLabel(QStringLiteral("Color Print"));
   swatch_ = new CColourSwatch;
+  swatch_->setFixedSize(48, 20);
   changeColour_ = new QPushButton(QStringLiteral("Change Color"));
   grid->addWidget(colourLabel_, 0, 0);
   grid->addWidget(swatch_, 0, 1);

@@ -14,8 +14,7 @@ CSqliteDb& CSqliteDb::operator=(CSqliteDb&& other) noexcept {
 bool CSqliteDb::Open(const std::string& path, bool create) {
   Close();
   error_.clear();
-  const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0) |
-                    SQLITE_OPEN_NOMUTEX;
+  const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_NOMUTEX;
   const int rc = sqlite3_open_v2(path.c_str(), &db_, flags, nullptr);
   if (rc != SQLITE_OK) {
     error_ = path + ": " + (db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc));
@@ -75,7 +74,9 @@ bool CSqliteStmt::Bind(int index, std::string_view text) {
                            SQLITE_TRANSIENT) == SQLITE_OK;
 }
 
-int CSqliteStmt::Step() { return sqlite3_step(stmt_); }
+int CSqliteStmt::Step() {
+  return sqlite3_step(stmt_);
+}
 
 void CSqliteStmt::Reset() {
   sqlite3_reset(stmt_);

@@ -73,6 +73,27 @@ class RecordFolderTest : public ::testing::Test {
   CRecordingUi ui;
 };
 
+// A run without a window against the simulated counter, keeping its readings in the store.
+struct CRecordedRun {
+  static constexpr const char* kUsb = "USB0::0x1A5B::0x1004::AB12345678::INSTR";
+  CRecordedRun(CRecordingUi& ui, int record)
+      : ui(ui), devices(ui, console), panel(ui), run(panel, devices, ui, view), store(ui) {
+    zc::visa::ResetSimulatedInstruments();
+    devices.DiscoverDevices();
+    run.SetRecorder(&store);
+    run.saveFlag = true;
+    run.recordNumber = record;
+  }
+  SimConfig config{SimUsb(kUsb)};
+  CRecordingUi& ui;
+  CConsoleDeviceTable console;
+  CDeviceManager devices;
+  CPanelModel panel;
+  CRecordingView view;
+  CRunController run;
+  CRecordStore store;
+};
+
 TEST_F(RecordFolderTest, FirstRunMakesTheFileAndEachReadingARow) {
   CRecordStore store(ui);
   store.clock = [] { return At(2026, 12, 11, 14, 5, 9); };
@@ -199,9 +220,10 @@ TEST_F(RecordFolderTest, OtherToolsReadTheFilesAsTheyAre) {
   EXPECT_EQ(shell("select * from read_date"), "2010-03-15 14:05:09\n");
   EXPECT_EQ(shell("select read_value from read"), "10.0\n10.5\n9.5\n");
   EXPECT_EQ(shell("select count(read_value) as sum_num from read"), "3\n");
-  EXPECT_EQ(shell("select avg(read_value) as avg_num ,count(read_value) as sum_num ,max(read_value) "
-                  "as max_num ,min(read_value) as min_num from read"),
-            "10.0|3|10.5|9.5\n");
+  EXPECT_EQ(
+      shell("select avg(read_value) as avg_num ,count(read_value) as sum_num ,max(read_value) "
+            "as max_num ,min(read_value) as min_num from read"),
+      "10.0|3|10.5|9.5\n");
   EXPECT_EQ(shell("select * from read where read_value <= 10.000000 and read_value >= 9.500000"),
             "10.0|1899-12-30 14:05:09\n9.5|1899-12-30 14:05:09\n");
   EXPECT_EQ(shell("select count(*) from read,read_date"), "3\n");
@@ -211,19 +233,9 @@ TEST_F(RecordFolderTest, OtherToolsReadTheFilesAsTheyAre) {
 // A recorded run end to end: Run Start with Save on record 3 against the simulated counter,
 // ticks, Run Stop; then a second run.
 TEST_F(RecordFolderTest, RecordedRunsAgainstTheSimulatedCounter) {
-  const std::string usb = "USB0::0x1A5B::0x1004::AB12345678::INSTR";
-  SimConfig config(SimUsb(usb));
-  zc::visa::ResetSimulatedInstruments();
-  CConsoleDeviceTable console;
-  CDeviceManager devices(ui, console);
-  devices.DiscoverDevices();
-  CPanelModel panel(ui);
-  CRecordingView view;
-  CRunController run(panel, devices, ui, view);
-  CRecordStore store(ui);
-  run.SetRecorder(&store);
-  run.saveFlag = true;
-  run.recordNumber = 3;
+  CRecordedRun r(ui, 3);
+  CRunController& run = r.run;
+  CRecordStore& store = r.store;
   std::vector<double> shown;
   for (int ticks : {5, 3}) {
     run.RunStart();
@@ -245,20 +257,9 @@ TEST_F(RecordFolderTest, RecordedRunsAgainstTheSimulatedCounter) {
 }
 
 TEST_F(RecordFolderTest, SavingWithoutARecordNumberDoesNotStart) {
-  const std::string usb = "USB0::0x1A5B::0x1004::AB12345678::INSTR";
-  SimConfig config(SimUsb(usb));
-  zc::visa::ResetSimulatedInstruments();
-  CConsoleDeviceTable console;
-  CDeviceManager devices(ui, console);
-  devices.DiscoverDevices();
-  CPanelModel panel(ui);
-  CRecordingView view;
-  CRunController run(panel, devices, ui, view);
-  CRecordStore store(ui);
-  run.SetRecorder(&store);
-  run.saveFlag = true;
-  run.recordNumber = 0;
-  auto counter = zc::visa::SimulatedInstrument(usb);
+  CRecordedRun r(ui, 0);
+  CRunController& run = r.run;
+  auto counter = zc::visa::SimulatedInstrument(CRecordedRun::kUsb);
   counter->ClearReceived();
   run.RunStart();
   EXPECT_FALSE(run.running());
@@ -270,19 +271,10 @@ TEST_F(RecordFolderTest, SavingWithoutARecordNumberDoesNotStart) {
 
 // A database failure in the middle of a run stops it with a message; what was kept stays.
 TEST_F(RecordFolderTest, DatabaseFailureDuringARunStopsIt) {
-  const std::string usb = "USB0::0x1A5B::0x1004::AB12345678::INSTR";
-  SimConfig config(SimUsb(usb));
-  zc::visa::ResetSimulatedInstruments();
-  CConsoleDeviceTable console;
-  CDeviceManager devices(ui, console);
-  devices.DiscoverDevices();
-  CPanelModel panel(ui);
-  CRecordingView view;
-  CRunController run(panel, devices, ui, view);
-  CRecordStore store(ui);
-  run.SetRecorder(&store);
-  run.saveFlag = true;
-  run.recordNumber = 4;
+  CRecordedRun r(ui, 4);
+  CRunController& run = r.run;
+  CRecordStore& store = r.store;
+  CRecordingView& view = r.view;
   run.RunStart();
   run.OnReadingTimer();
   run.OnReadingTimer();
@@ -290,8 +282,9 @@ TEST_F(RecordFolderTest, DatabaseFailureDuringARunStopsIt) {
     // Another program makes the file refuse further readings.
     CSqliteDb other;
     ASSERT_TRUE(other.Open(store.path(), false));
-    ASSERT_TRUE(other.Exec("CREATE TRIGGER no_more BEFORE INSERT ON read "
-                           "BEGIN SELECT RAISE(ABORT, 'record is closed for writing'); END"));
+    ASSERT_TRUE(
+        other.Exec("CREATE TRIGGER no_more BEFORE INSERT ON read "
+                   "BEGIN SELECT RAISE(ABORT, 'record is closed for writing'); END"));
   }
   run.OnReadingTimer();
   EXPECT_FALSE(run.running());

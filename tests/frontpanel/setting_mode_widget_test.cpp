@@ -13,9 +13,9 @@
 
 #include "app/front_panel_dlg.h"
 #include "app/trend_chart_view.h"
+#include "recording_ui.h"
 #include "records/record_files.h"
 #include "records/setting_mode_dlg.h"
-#include "recording_ui.h"
 #include "sim_config.h"
 #include "sim_transport.h"
 
@@ -24,7 +24,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string English(const std::string&, const std::string& def) { return def; }
+std::string English(const std::string&, const std::string& def) {
+  return def;
+}
 
 class SettingModeTest : public ::testing::Test {
  protected:

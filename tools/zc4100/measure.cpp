@@ -5,8 +5,8 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <cerrno>
 #include <cctype>
+#include <cerrno>
 #include <chrono>
 #include <clocale>
 #include <csignal>
@@ -62,7 +62,8 @@ void PrintUsage(std::FILE* out) {
       "  -s, --set KEY=VALUE     any panel setting, as in a panel file (may be repeated)\n"
       "  -n, --count N           stop after N readings (default: run until Ctrl-C)\n"
       "  --record N              keep the readings in record N (1 to 10), as Setting Mode's Save\n"
-      "  --folder DIR            work in DIR: records live in DIR/DB (or DIR if its path has \"DB\")\n"
+      "  --folder DIR            work in DIR: records live in DIR/DB (or DIR if its path has "
+      "\"DB\")\n"
       "  --timeout MS            I/O timeout (default 15000, as the front panel)\n"
       "  --panel-keys            list the settings a panel file may hold\n"
       "\n"
