@@ -36,3 +36,5 @@ run measure --count 20
 run measure -f Period -c CH2 -t 0.5 -r 300 --count 8
 # A run kept as record 1, as Setting Mode's Save does in the window.
 run measure --record 1 --folder "$records" --count 10
+run records --folder "$records"
+run records show 1 --folder "$records"
