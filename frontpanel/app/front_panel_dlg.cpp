@@ -21,11 +21,13 @@
 #include <QVBoxLayout>
 #include <filesystem>
 
+#include "app/about_box_dlg.h"
 #include "app/command_ids.h"
 #include "app/trend_chart_view.h"
 #include "controls/skin_static.h"
 #include "controls/skin_tab_ctrl.h"
 #include "resources/artwork.h"
+#include "texts/apply_texts.h"
 
 namespace zc::fp {
 namespace {
@@ -265,9 +267,12 @@ void CFrontPanelDlg::SyncPanel() {
     QWidget* w = Control(spec.id);
     const CControlState& s = panel_.State(spec.id);
     switch (spec.kind) {
-      case CControlKind::Check:
-        static_cast<QCheckBox*>(w)->setChecked(s.checked);
+      case CControlKind::Check: {
+        auto* box = static_cast<QCheckBox*>(w);
+        box->setChecked(s.checked);
+        if (box->text() != Q(s.text)) box->setText(Q(s.text));
         break;
+      }
       case CControlKind::Combo: {
         auto* combo = static_cast<QComboBox*>(w);
         bool same = combo->count() == static_cast<int>(s.items.size());
@@ -286,8 +291,11 @@ void CFrontPanelDlg::SyncPanel() {
         if (edit->text() != Q(s.text)) edit->setText(Q(s.text));
         break;
       }
-      case CControlKind::Label:
+      case CControlKind::Label: {
+        auto* label = static_cast<QLabel*>(w);
+        if (label->text() != Q(s.text)) label->setText(Q(s.text));
         break;
+      }
     }
     w->setEnabled(s.enabled);
     w->setVisible(s.visible);
@@ -372,7 +380,7 @@ void CFrontPanelDlg::OnInitDialog() {
   panel_.SetLookup([this](const std::string& key, const std::string& def) {
     return texts_.LookupText(key, def);
   });
-  ApplyShellTexts();
+  ApplyTexts();
 
   // Chart: a 101-slot buffer, "100" under its right end, and the blue pen.
   panel_.capacity = 101;
@@ -393,23 +401,50 @@ void CFrontPanelDlg::CheckSettingsFile() {
   }
 }
 
-void CFrontPanelDlg::ApplyShellTexts() {
-  const auto T = [this](const char* key, const char* def) {
+void CFrontPanelDlg::ApplyTexts() {
+  const auto T = [this](const std::string& key, const char* def) {
     return Q(texts_.LookupText(key, def));
   };
-  for (const MenuPopup& popup : MenuLayout()) {
-    QMenu* menu = popups_.value(std::stoi(popup.key));
-    menu->setTitle(T(popup.key, popup.text));
-    for (const MenuItem& item : popup.items) {
-      if (item.id != 0) menuActions_.value(item.id)->setText(T(item.key, item.text));
+  // The menu by position: pop-up p has key "6(p+5)1", its item q "6(p+5)(q+2)"; separators keep
+  // their place and get no text.
+  const auto& layout = MenuLayout();
+  const QList<QAction*> bar = menuBar_->actions();
+  for (int p = 0; p < bar.size() && p < static_cast<int>(layout.size()); ++p) {
+    QMenu* menu = bar[p]->menu();
+    if (!menu) continue;
+    menu->setTitle(T(MenuPopupKey(p), layout[static_cast<std::size_t>(p)].text));
+    const QList<QAction*> items = menu->actions();
+    const auto& defaults = layout[static_cast<std::size_t>(p)].items;
+    for (int q = 0; q < items.size() && q < static_cast<int>(defaults.size()); ++q) {
+      if (items[q]->isSeparator() || items[q]->data().toInt() == 0) continue;
+      items[q]->setText(T(MenuItemKey(p, q), defaults[static_cast<std::size_t>(q)].text));
     }
   }
   static_cast<QLabel*>(Control(IDC_DEVICE_CAPTION))->setText(T("501", "Devices and Interfaces"));
   static_cast<QLabel*>(Control(IDC_READ_SPEED_CAPTION))->setText(T("503", "Read Speed : "));
   static_cast<QLabel*>(Control(IDC_DOTS_CAPTION))->setText(T("504", "Dots : "));
   static_cast<QLabel*>(Control(IDC_CURRENT_CAPTION))->setText(T("506", "Current : "));
-  panel_.SetFunctionCaption(panel_.selectedFunction);
-  static_cast<QLabel*>(Control(IDC_FUNCTION_NAME))->setText(Q(panel_.functionCaption));
+  static_cast<QRadioButton*>(Control(IDC_AUTO_SCALE))->setText("  " + T("639", "Auto Scale"));
+  static_cast<QRadioButton*>(Control(IDC_DIVISION))->setText("  " + T("502", "Division"));
+
+  syncing_ = true;
+  // The channel tabs are made anew; the disabled items keep their places.
+  const int channel = channels_->currentIndex();
+  while (channels_->count() > 0) channels_->removeTab(0);
+  channels_->addTab(T("511", "CH1"));
+  channels_->addTab(T("512", "CH2"));
+  channels_->SetCurSel(channel);
+  const auto& pages = MeasurementPageLabels();
+  for (int i = 0; i < pages_->count() && i < static_cast<int>(pages.size()); ++i) {
+    const CTextItem& page = pages[static_cast<std::size_t>(i)];
+    pages_->setTabText(i, *page.key ? T(page.key, page.text) : Q(page.text));
+  }
+  syncing_ = false;
+
+  ApplyPanelTexts(panel_, [this](const std::string& key, const std::string& def) {
+    return texts_.LookupText(key, def);
+  });
+  SyncPanel();
 }
 
 void CFrontPanelDlg::ShowDeviceList() {
@@ -530,12 +565,11 @@ void CFrontPanelDlg::DrawChart(const CTrendPlot& plot) {
 }
 
 void CFrontPanelDlg::ShowAbout(bool applyTextsAfter) {
-  QMessageBox box(this);
-  box.setWindowTitle(QStringLiteral("About ZC4100_AP"));
-  box.setIconPixmap(ProgramIcon().pixmap(48, 48));
-  box.setText(QStringLiteral("ZC4100_AP\nFront panel of the ZC4100 universal frequency counter"));
+  CAboutBoxDlg box(texts_, this);
+  if (aboutHook) aboutHook(box);
   box.exec();
-  if (applyTextsAfter) ApplyShellTexts();
+  // Only the Help menu and the toolbar put the chosen language in place at once.
+  if (applyTextsAfter) ApplyTexts();
 }
 
 void CFrontPanelDlg::keyPressEvent(QKeyEvent* event) {

@@ -69,6 +69,10 @@ class CFrontPanelDlg : public QDialog, public CUserInterface, public CRunView {
 
   // Shows the panel model's state on the widgets.
   void SyncPanel();
+  // Every text of the window in the language texts().languageName names.
+  void ApplyTexts();
+  // Tests answer the About box through this before it runs.
+  std::function<void(class CAboutBoxDlg&)> aboutHook;
 
   QWidget* Control(int id) const { return controls_.value(id); }
   QAction* MenuAction(int id) const { return menuActions_.value(id); }
@@ -104,7 +108,7 @@ class CFrontPanelDlg : public QDialog, public CUserInterface, public CRunView {
   void BuildPanelControls();
   void BuildMenu();
   void BuildToolbar();
-  void ApplyShellTexts();
+
   void CheckSettingsFile();
   void ShowDeviceList();
   void ShowAbout(bool applyTextsAfter);
