@@ -2,6 +2,7 @@
 // the text byte for byte as it was.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <ostream>
 #include <string>
 #include <utility>
@@ -47,8 +48,6 @@ INSTANTIATE_TEST_SUITE_P(
         LookupCase{"inner_spaces_kept", "[M]\nName=Zarnith  Counter\n", "M", "Name",
                    "Zarnith  Counter"},
         LookupCase{"second_equals_kept", "[M]\nExpr=a=b==c\n", "M", "Expr", "a=b==c"},
-        LookupCase{"quotes_kept", "[M]\nTitle=\"quoted\"\n", "M", "Title", "\"quoted\""},
-        LookupCase{"single_quotes_kept", "[M]\nTitle='q'\n", "M", "Title", "'q'"},
         LookupCase{"semicolon_in_value", "[M]\nA=x ; y\n", "M", "A", "x ; y"},
         LookupCase{"empty_value", "[M]\nA=\n", "M", "A", ""},
         LookupCase{"utf8_untouched", "[Ünïcode]\nKëy=värde €\n", "Ünïcode", "Këy", "värde €"},
@@ -118,6 +117,71 @@ INSTANTIATE_TEST_SUITE_P(
                     CutCase{"stray_continuations", std::string(6, '\x80'), 4,
                             std::string(3, '\x80')}),
     [](const testing::TestParamInfo<CutCase>& info) { return std::string(info.param.name); });
+
+// Values are read as Windows reads them: one pair of matching quotes around the whole value is
+// dropped, the caller's default loses its trailing blanks, and only then is the text cut.
+struct ReadCase {
+  const char* name;
+  std::optional<std::string> value;  // what follows "A=" in the file; nullopt: no such key
+  std::string def;
+  std::size_t bufferSize;
+  std::string expected;
+};
+void PrintTo(const ReadCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class Reading : public testing::TestWithParam<ReadCase> {};
+
+TEST_P(Reading, UnquotesValuesAndTrimsDefaults) {
+  const ReadCase& c = GetParam();
+  const Document doc = Document::Parse(c.value ? "[M]\nA=" + *c.value + "\nB=1\n" : "[M]\nB=1\n");
+  EXPECT_EQ(doc.Get("M", "A", c.def, c.bufferSize), c.expected);
+  if (c.value) {
+    // A listing of the section reads the value the same way.
+    const auto entries = doc.Entries("M");
+    ASSERT_FALSE(entries.empty());
+    EXPECT_EQ(entries.front().second, doc.Get("M", "A", c.def, std::string::npos));
+  } else {
+    // Missing section and missing file give the same default as a missing key.
+    EXPECT_EQ(doc.Get("N", "A", c.def, c.bufferSize), c.expected);
+    EXPECT_EQ(Document().Get("M", "A", c.def, c.bufferSize), c.expected);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Profile, Reading,
+    testing::Values(
+        ReadCase{"double_quotes_keep_leading_blanks", "\"  x\"", "", kDefaultBufferSize, "  x"},
+        ReadCase{"single_quotes", "'a'", "", kDefaultBufferSize, "a"},
+        ReadCase{"trailing_blanks_inside_quotes", "\"a  \"  ", "", kDefaultBufferSize, "a  "},
+        ReadCase{"empty_quotes", "\"\"", "<def>", kDefaultBufferSize, ""},
+        ReadCase{"empty_single_quotes", "''", "<def>", kDefaultBufferSize, ""},
+        ReadCase{"lone_quote", "\"", "", kDefaultBufferSize, "\""},
+        ReadCase{"mismatched_quotes", "\"a'", "", kDefaultBufferSize, "\"a'"},
+        ReadCase{"opening_quote_only", "\"a", "", kDefaultBufferSize, "\"a"},
+        ReadCase{"closing_quote_only", "a\"", "", kDefaultBufferSize, "a\""},
+        ReadCase{"quotes_not_at_start", "x\"y\"", "", kDefaultBufferSize, "x\"y\""},
+        ReadCase{"only_the_outer_pair", "\"\"a\"\"", "", kDefaultBufferSize, "\"a\""},
+        ReadCase{"inner_quotes_kept", "\"say \"hi\"\"", "", kDefaultBufferSize, "say \"hi\""},
+        ReadCase{"other_quote_inside", "'it\"s'", "", kDefaultBufferSize, "it\"s"},
+        ReadCase{"separate_quoted_words", "\"a\" \"b\"", "", kDefaultBufferSize, "a\" \"b"},
+        ReadCase{"utf8_in_quotes", "\"  \xE8\xA1\xB0\xE6\xB8\x9B\"", "", kDefaultBufferSize,
+                 "  \xE8\xA1\xB0\xE6\xB8\x9B"},
+        ReadCase{"unquoted_then_cut", "\"" + std::string(300, 'x') + "\"", "", kDefaultBufferSize,
+                 std::string(255, 'x')},
+        ReadCase{"quotes_do_not_count_against_buffer", "\"abc\"", "", 4, "abc"},
+        ReadCase{"cut_inside_quoted_text", "\"abcdef\"", "", 3, "ab"},
+        ReadCase{"default_trailing_blanks_dropped", std::nullopt, "abc   ", kDefaultBufferSize,
+                 "abc"},
+        ReadCase{"default_trailing_tab_dropped", std::nullopt, "abc \t", kDefaultBufferSize, "abc"},
+        ReadCase{"default_leading_blanks_kept", std::nullopt, "  abc", kDefaultBufferSize, "  abc"},
+        ReadCase{"default_all_blanks", std::nullopt, "   ", kDefaultBufferSize, ""},
+        ReadCase{"default_quotes_kept", std::nullopt, "'abc'", kDefaultBufferSize, "'abc'"},
+        ReadCase{"default_trimmed_then_cut", std::nullopt, "abcd   ", 4, "abc"},
+        // A value that is present is never trimmed of what its quotes protect, nor replaced.
+        ReadCase{"value_wins_over_default", "' '", "abc", kDefaultBufferSize, " "}),
+    [](const testing::TestParamInfo<ReadCase>& info) { return std::string(info.param.name); });
 
 struct EditCase {
   const char* name;

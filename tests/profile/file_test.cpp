@@ -103,7 +103,8 @@ TEST_F(ProfileFile, WritesChangeOnlyTheirOwnBytes) {
             "\r\n"
             "[Input]\r\n"
             "Coupling=AC\r\n");
-  EXPECT_EQ(GetString(file_, "Main", "Name", ""), "\"Zarnith, counter\"");
+  // The quotes stay in the file; a read gives the text inside them.
+  EXPECT_EQ(GetString(file_, "Main", "Name", ""), "Zarnith, counter");
 }
 
 TEST_F(ProfileFile, RefusedNamesAndValuesLeaveTheFileAlone) {

@@ -69,6 +69,21 @@ std::string Cut(std::string_view s, std::size_t bufferSize) {
   return std::string(s.substr(0, cut));
 }
 
+// A value wholly inside one pair of matching quotes is read without them, so a text can keep
+// leading or trailing blanks; a lone or unbalanced quote is part of the text.
+std::string_view Unquote(std::string_view v) {
+  if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) {
+    return v.substr(1, v.size() - 2);
+  }
+  return v;
+}
+
+// A default is read without its trailing blanks, as Windows reads it.
+std::string_view TrimEnd(std::string_view s) {
+  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
 enum class ReadResult { kOk, kMissing, kError };
 
 ReadResult ReadAll(const std::filesystem::path& file, std::string& out) {
@@ -241,8 +256,8 @@ const Document::Line* Document::FindKey(std::string_view section, std::string_vi
 std::string Document::Get(std::string_view section, std::string_view key, std::string_view def,
                           std::size_t bufferSize) const {
   const Line* line = FindKey(section, key);
-  // The default goes through the same caller buffer, so it is cut the same way.
-  return Cut(line ? std::string_view(line->value) : def, bufferSize);
+  // Unquoted first, then cut to the buffer; the default goes through the same buffer.
+  return Cut(line ? Unquote(line->value) : TrimEnd(def), bufferSize);
 }
 
 bool Document::HasSection(std::string_view section) const {
@@ -268,7 +283,9 @@ std::vector<std::pair<std::string, std::string>> Document::Entries(std::string_v
     const Line& line = lines_[i];
     if (line.key.empty()) continue;
     const auto k = keyIndex_.find(KeyId(folded, line.key));
-    if (k != keyIndex_.end() && k->second == i) entries.emplace_back(line.key, line.value);
+    if (k != keyIndex_.end() && k->second == i) {
+      entries.emplace_back(line.key, std::string(Unquote(line.value)));
+    }
   }
   return entries;
 }
