@@ -477,6 +477,10 @@ void CFrontPanelDlg::OnCommand(int id) {
     case ID_CHART_RECORD:
       chartRecord_.exec();
       break;
+    case ID_COMMAND_CONTROL:
+      commandControl_.Open();
+      commandControl_.exec();
+      break;
     case ID_RUN_START:
     case ID_TOOLBAR_START:
       RunStart();
@@ -493,7 +497,7 @@ void CFrontPanelDlg::OnCommand(int id) {
       ShowAbout(false);
       break;
     default:
-      break;  // the command console comes with its own window
+      break;
   }
 }
 

@@ -11,6 +11,7 @@
 #include "acquire/run_controller.h"
 #include "app/dialog_units.h"
 #include "app/user_interface.h"
+#include "console/command_control_dlg.h"
 #include "console/console_devices.h"
 #include "instrument/device_manager.h"
 #include "measure/panel_model.h"
@@ -94,6 +95,7 @@ class CFrontPanelDlg : public QDialog, public CUserInterface, public CRunView {
   bool running() const { return panel_.running; }
   CSettingModeDlg& settingMode() { return settingMode_; }
   CViewRecordDlg& viewRecord() { return viewRecord_; }
+  CCommandControlDlg& commandControl() { return commandControl_; }
   CChartRecordDlg& chartRecord() { return chartRecord_; }
   CRecordStore& recordStore() { return records_; }
   // Setting Mode with the chart colour handed over and back, as menu command 32793 shows it.
@@ -141,6 +143,7 @@ class CFrontPanelDlg : public QDialog, public CUserInterface, public CRunView {
       [this](const std::string& key, const std::string& def) {
         return texts_.LookupText(key, def);
       };
+  CCommandControlDlg commandControl_{*this, consoleDevices_, lookup_};
   CChartRecordDlg chartRecord_{*this, lookup_};
   CViewRecordDlg viewRecord_{*this, lookup_};
   CSettingModeDlg settingMode_{*this, lookup_};

@@ -68,7 +68,7 @@ std::vector<CControlSpec> BuildTable() {
       // Page 5: gate and arming. The three gate lists share one place; the function decides
       // which one shows.
       Label(IDC_GATE_LABEL, 5, {"601", "Gate"}, {24, 226, 32, 10}),
-      Combo(IDC_GATE_SOURCE, 5, {{"602", "Time"}, {"600", "Ext"}, {"598", "Auto"}, {"", "Digits"}},
+      Combo(IDC_GATE_SOURCE, 5, {{"602", "Time"}, {"600", "Ext"}, {"598", "Auto"}, {"603", "Digits"}},
             0, {58, 222, 50, 60}),
       Combo(IDC_ARM_SOURCE, 5, {{"598", "Auto"}, {"600", "Ext"}}, 0, {58, 222, 50, 60}),
       Combo(IDC_TOTAL_GATE, 5, {{"602", "Time"}, {"598", "Auto"}, {"600", "Ext"}}, 0,
@@ -277,7 +277,7 @@ const std::vector<CTextItem>& MeasurementPageLabels() {
   static const std::vector<CTextItem> labels = {
       {"561", "Freq && Ratio"}, {"562", "Time && Period"},  {"563", "Volt Peak"},
       {"564", "Other Meas"},    {"565", "Utility"},         {"566", "Gate && Ext"},
-      {"567", "Limit Modes"},   {"568", "Scale && Offset"}, {"", "Statistics"},
+      {"567", "Limit Modes"},   {"568", "Scale && Offset"}, {"569", "Statistics"},
   };
   return labels;
 }

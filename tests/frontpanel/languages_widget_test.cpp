@@ -108,7 +108,7 @@ TEST_F(LanguagesTest, TraditionalChineseToEnglishAndBack) {
   EXPECT_EQ(Text(1081), "斜率");
   EXPECT_EQ(Text(1046), "斜率");  // the same key, present
   EXPECT_EQ(Items(1073), QStringList({"自動", "絕對"}));
-  EXPECT_EQ(Items(1033), QStringList({"時間", "外部", "自動", "Digits"}));
+  EXPECT_EQ(Items(1033), QStringList({"時間", "外部", "自動", "Digits"}));  // no 603 in this file
   EXPECT_EQ(p.measurementTabs()->tabText(0), "頻率 && 比率");
   EXPECT_EQ(p.channelTabs()->tabText(1), "通道2");
 

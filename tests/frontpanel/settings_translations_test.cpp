@@ -58,6 +58,7 @@ const CTextKey kTexts[] = {
     {"566", "Gate && Ext"},
     {"567", "Limit Modes"},
     {"568", "Scale && Offset"},
+    {"569", "Statistics"},  // the statistics page
     {"581", " Freq"},
     {"582", " Ratio"},
     {"583", "Period"},
@@ -80,6 +81,7 @@ const CTextKey kTexts[] = {
     {"600", "Ext"},
     {"601", "Gate"},
     {"602", "Time"},
+    {"603", "Digits"},  // the digit gate
     {"604", "Start"},
     {"605", "Stop"},
     {"606", "Upper"},
@@ -215,10 +217,13 @@ std::string Without(const std::set<std::string>& a, const std::set<std::string>&
 class ShippedSettings : public testing::Test {
  protected:
   void SetUp() override {
+    // The file as shipped: the source tree's, or the build tree's copy beside bin.
     const char* source = std::getenv("ZC_SOURCE_DIR");
-    ASSERT_NE(source, nullptr) << "ZC_SOURCE_DIR not set";
+    const char* bin = std::getenv("ZC_BIN_DIR");
+    ASSERT_TRUE(source || bin) << "neither ZC_SOURCE_DIR nor ZC_BIN_DIR is set";
     const std::filesystem::path file =
-        std::filesystem::path(source) / "frontpanel" / "resources" / kSettingsFileName;
+        source ? std::filesystem::path(source) / "frontpanel" / "resources" / kSettingsFileName
+               : std::filesystem::path(bin) / ".." / "share" / "zc4100" / kSettingsFileName;
     ASSERT_TRUE(std::filesystem::is_regular_file(file)) << file;
     doc_ = profile::Document::Load(file);
   }
