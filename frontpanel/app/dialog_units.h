@@ -8,6 +8,13 @@
 
 namespace zc::fp {
 
+// The font the program's windows are laid out in.
+inline QFont DialogFont() {
+  QFont f(QStringLiteral("Times New Roman"));
+  f.setPointSize(10);
+  return f;
+}
+
 class CDialogUnits {
  public:
   explicit CDialogUnits(const QFont& font) {

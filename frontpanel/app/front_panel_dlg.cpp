@@ -32,12 +32,6 @@
 namespace zc::fp {
 namespace {
 
-QFont DialogFont() {
-  QFont f(QStringLiteral("Times New Roman"));
-  f.setPointSize(10);
-  return f;
-}
-
 QString Q(const std::string& s) {
   return QString::fromStdString(s);
 }
