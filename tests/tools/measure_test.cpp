@@ -207,7 +207,7 @@ TEST_F(MeasureTool, KilledWhileRecordingLosesNothing) {
       _exit(127);
     }
     ASSERT_GT(pid, 0);
-    for (int i = 0; i < 400 && ReadingLines(out) < 1 + round % 3; ++i) {
+    for (int i = 0; i < 2000 && ReadingLines(out) < 1 + round % 3; ++i) {
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     // Somewhere inside a tick or between ticks.
