@@ -212,13 +212,13 @@ void CFrontPanelDlg::BuildControls() {
 
 void CFrontPanelDlg::BuildPanelControls() {
   // Every setting from the panel's table; the model decides what shows and what is enabled.
-  for (const CControlSpec& spec : PanelControls()) {
-    const int id = spec.id;
-    const CDialogRect& r = spec.rect;
-    switch (spec.kind) {
+  for (const CControlEntry& entry : PanelControls()) {
+    const int id = entry.id;
+    const CDialogRect& r = entry.rect;
+    switch (entry.kind) {
       case CControlKind::Check: {
         auto* box =
-            Place(id, new QCheckBox(QString::fromUtf8(spec.label.text)), r.x, r.y, r.w, r.h);
+            Place(id, new QCheckBox(QString::fromUtf8(entry.label.text)), r.x, r.y, r.w, r.h);
         connect(box, &QCheckBox::clicked, this, [this, id](bool checked) {
           if (syncing_) return;
           panel_.SetChecked(id, checked);
@@ -230,7 +230,7 @@ void CFrontPanelDlg::BuildPanelControls() {
       case CControlKind::Combo: {
         // The rectangle's height is the dropped list's; the box itself is one line high.
         auto* combo = Place(id, new QComboBox, r.x, r.y, r.w, 14);
-        for (const CTextItem& item : spec.items) combo->addItem(QString::fromUtf8(item.text));
+        for (const CTextItem& item : entry.items) combo->addItem(QString::fromUtf8(item.text));
         connect(combo, &QComboBox::currentIndexChanged, this, [this, id](int index) {
           if (syncing_) return;
           panel_.OnSelectionChanged(id, index);
@@ -240,14 +240,14 @@ void CFrontPanelDlg::BuildPanelControls() {
       }
       case CControlKind::Edit: {
         auto* edit =
-            Place(id, new QLineEdit(QString::fromUtf8(spec.initialText)), r.x, r.y, r.w, r.h);
+            Place(id, new QLineEdit(QString::fromUtf8(entry.initialText)), r.x, r.y, r.w, r.h);
         connect(edit, &QLineEdit::textEdited, this, [this, id](const QString& text) {
           if (!syncing_) panel_.OnTextEdited(id, text.toStdString());
         });
         break;
       }
       case CControlKind::Label: {
-        auto* l = Place(id, new QLabel(QString::fromUtf8(spec.label.text)), r.x, r.y, r.w, r.h);
+        auto* l = Place(id, new QLabel(QString::fromUtf8(entry.label.text)), r.x, r.y, r.w, r.h);
         l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         break;
       }
@@ -257,10 +257,10 @@ void CFrontPanelDlg::BuildPanelControls() {
 
 void CFrontPanelDlg::SyncPanel() {
   syncing_ = true;
-  for (const CControlSpec& spec : PanelControls()) {
-    QWidget* w = Control(spec.id);
-    const CControlState& s = panel_.State(spec.id);
-    switch (spec.kind) {
+  for (const CControlEntry& entry : PanelControls()) {
+    QWidget* w = Control(entry.id);
+    const CControlState& s = panel_.State(entry.id);
+    switch (entry.kind) {
       case CControlKind::Check: {
         auto* box = static_cast<QCheckBox*>(w);
         box->setChecked(s.checked);

@@ -17,20 +17,20 @@ const std::vector<CTextItem> kRelativeLevels = {{"", "10"}, {"", "20"}, {"", "30
                                                 {"", "40"}, {"", "50"}, {"", "60"},
                                                 {"", "70"}, {"", "80"}, {"", "90"}};
 
-CControlSpec Check(int id, int page, CTextItem label, CDialogRect r) {
+CControlEntry Check(int id, int page, CTextItem label, CDialogRect r) {
   return {id, K::Check, page, label, {}, -1, "", r};
 }
-CControlSpec Combo(int id, int page, std::vector<CTextItem> items, int sel, CDialogRect r) {
+CControlEntry Combo(int id, int page, std::vector<CTextItem> items, int sel, CDialogRect r) {
   return {id, K::Combo, page, {"", ""}, std::move(items), sel, "", r};
 }
-CControlSpec Edit(int id, int page, const char* text, CDialogRect r) {
+CControlEntry Edit(int id, int page, const char* text, CDialogRect r) {
   return {id, K::Edit, page, {"", ""}, {}, -1, text, r};
 }
-CControlSpec Label(int id, int page, CTextItem label, CDialogRect r) {
+CControlEntry Label(int id, int page, CTextItem label, CDialogRect r) {
   return {id, K::Label, page, label, {}, -1, "", r};
 }
 
-std::vector<CControlSpec> BuildTable() {
+std::vector<CControlEntry> BuildTable() {
   const int C = kChannelControl;
   const int A = kAlwaysShown;
   return {
@@ -68,8 +68,9 @@ std::vector<CControlSpec> BuildTable() {
       // Page 5: gate and arming. The three gate lists share one place; the function decides
       // which one shows.
       Label(IDC_GATE_LABEL, 5, {"601", "Gate"}, {24, 226, 32, 10}),
-      Combo(IDC_GATE_SOURCE, 5, {{"602", "Time"}, {"600", "Ext"}, {"598", "Auto"}, {"603", "Digits"}},
-            0, {58, 222, 50, 60}),
+      Combo(IDC_GATE_SOURCE, 5,
+            {{"602", "Time"}, {"600", "Ext"}, {"598", "Auto"}, {"603", "Digits"}}, 0,
+            {58, 222, 50, 60}),
       Combo(IDC_ARM_SOURCE, 5, {{"598", "Auto"}, {"600", "Ext"}}, 0, {58, 222, 50, 60}),
       Combo(IDC_TOTAL_GATE, 5, {{"602", "Time"}, {"598", "Auto"}, {"600", "Ext"}}, 0,
             {58, 222, 50, 60}),
@@ -240,14 +241,14 @@ const std::vector<std::pair<int, const char*>>& ControlNames() {
 
 }  // namespace
 
-const std::vector<CControlSpec>& PanelControls() {
-  static const std::vector<CControlSpec> table = BuildTable();
+const std::vector<CControlEntry>& PanelControls() {
+  static const std::vector<CControlEntry> table = BuildTable();
   return table;
 }
 
-const CControlSpec* FindPanelControl(int id) {
-  for (const CControlSpec& spec : PanelControls()) {
-    if (spec.id == id) return &spec;
+const CControlEntry* FindPanelControl(int id) {
+  for (const CControlEntry& entry : PanelControls()) {
+    if (entry.id == id) return &entry;
   }
   return nullptr;
 }

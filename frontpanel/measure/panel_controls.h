@@ -123,7 +123,7 @@ struct CDialogRect {
   int x, y, w, h;
 };
 
-struct CControlSpec {
+struct CControlEntry {
   int id;
   CControlKind kind;
   int page;                      // 0 to 8, kChannelControl or kAlwaysShown
@@ -135,8 +135,8 @@ struct CControlSpec {
 };
 
 // Every control of the settings panel, in the order the window creates them.
-const std::vector<CControlSpec>& PanelControls();
-const CControlSpec* FindPanelControl(int id);
+const std::vector<CControlEntry>& PanelControls();
+const CControlEntry* FindPanelControl(int id);
 
 // The name of a control that holds a setting ("FreqChannel", "GateTime"), as the panel files of
 // the command-line measurement spell them; nullptr for captions. Lookup by name ignores case and

@@ -68,7 +68,7 @@ CTextItem FunctionCaption(MeasFunction function) {
 }
 
 CPanelModel::CPanelModel(CUserInterface& ui) : ui_(ui) {
-  for (const CControlSpec& spec : PanelControls()) states_[spec.id];
+  for (const CControlEntry& entry : PanelControls()) states_[entry.id];
   channelTabs.itemCount = 2;
   channelTabs.selection = 0;
   channelTabs.onSelected = [this](int index) { ShowChannel(index); };
@@ -101,14 +101,14 @@ void CPanelModel::SetSelection(int id, int index) {
 }
 
 void CPanelModel::Initialise() {
-  for (const CControlSpec& spec : PanelControls()) {
-    CControlState& s = states_[spec.id];
+  for (const CControlEntry& entry : PanelControls()) {
+    CControlState& s = states_[entry.id];
     s = CControlState{};
-    for (const CTextItem& item : spec.items) s.items.emplace_back(item.text);
-    s.selection = spec.initialSelection;
-    s.text = spec.kind == CControlKind::Edit ? spec.initialText : spec.label.text;
-    s.visible = spec.page == kAlwaysShown ||
-                (spec.page == kChannelControl && spec.kind == CControlKind::Label);
+    for (const CTextItem& item : entry.items) s.items.emplace_back(item.text);
+    s.selection = entry.initialSelection;
+    s.text = entry.kind == CControlKind::Edit ? entry.initialText : entry.label.text;
+    s.visible = entry.page == kAlwaysShown ||
+                (entry.page == kChannelControl && entry.kind == CControlKind::Label);
   }
   SetChecked(IDC_FREQ, true);
   SetChecked(IDC_PERIOD, true);
@@ -282,8 +282,8 @@ MeasFunction CPanelModel::CheckedFunctionOnPage(int page) const {
 void CPanelModel::OnPageSelected(int p) {
   if (p < 0 || p >= kPageCount) return;
   selectedPage = p;
-  for (const CControlSpec& spec : PanelControls()) {
-    if (spec.page >= 0) Show(spec.id, false);
+  for (const CControlEntry& entry : PanelControls()) {
+    if (entry.page >= 0) Show(entry.id, false);
   }
   const bool functionPage = p <= 3;
   if (functionPage) {
@@ -393,8 +393,8 @@ void CPanelModel::OnPageSelected(int p) {
 }
 
 void CPanelModel::ShowPage(int page) {
-  for (const CControlSpec& spec : PanelControls()) {
-    if (spec.page == page) Show(spec.id, true);
+  for (const CControlEntry& entry : PanelControls()) {
+    if (entry.page == page) Show(entry.id, true);
   }
 }
 

@@ -109,12 +109,12 @@ bool ApplyPanelSetting(CPanelModel& panel, std::string_view name, std::string_vi
     return true;
   }
   const int id = PanelControlByName(name);
-  const CControlSpec* spec = id != 0 ? FindPanelControl(id) : nullptr;
-  if (!spec) {
+  const CControlEntry* entry = id != 0 ? FindPanelControl(id) : nullptr;
+  if (!entry) {
     *error = "unknown setting '" + std::string(name) + "'";
     return false;
   }
-  switch (spec->kind) {
+  switch (entry->kind) {
     case CControlKind::Check: {
       bool on = false;
       if (!ParseBool(value, &on)) {
@@ -203,29 +203,29 @@ bool ApplyPanelDocument(CPanelModel& panel, const profile::Document& doc, const 
 std::vector<std::string> PanelSettingDescriptions() {
   std::vector<std::string> lines;
   lines.push_back("Function: Freq, Ratio, Period, Edge, Width, Intval, Volt, Phase, Duty, Total");
-  for (const CControlSpec& spec : PanelControls()) {
-    const char* name = PanelControlName(spec.id);
+  for (const CControlEntry& entry : PanelControls()) {
+    const char* name = PanelControlName(entry.id);
     if (!name) continue;
     std::string line = std::string(name) + ": ";
-    switch (spec.kind) {
+    switch (entry.kind) {
       case CControlKind::Check:
         line += "on or off";
         break;
       case CControlKind::Combo: {
         std::string items;
-        for (const CTextItem& item : spec.items) {
+        for (const CTextItem& item : entry.items) {
           const std::string text = item.text;
           const bool blank = text.find_first_not_of(' ') == std::string::npos;
           items += (items.empty() ? "" : ", ") + (blank ? "\"" + text + "\"" : text);
         }
         line += items;
-        if (spec.id == IDC_UPPER_UNIT || spec.id == IDC_LOWER_UNIT) {
+        if (entry.id == IDC_UPPER_UNIT || entry.id == IDC_LOWER_UNIT) {
           line += " (by function: units of Hz, Sec or Deg, or u, m, \"\", K, M)";
         }
         break;
       }
       case CControlKind::Edit:
-        line += std::string("text (\"") + spec.initialText + "\" at start)";
+        line += std::string("text (\"") + entry.initialText + "\" at start)";
         break;
       case CControlKind::Label:
         continue;

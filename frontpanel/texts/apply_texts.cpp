@@ -53,8 +53,8 @@ const CCaptionText kCaptions[] = {
     {IDC_STAT_SINGLE_LABEL, CCaption::Plain, "620", "Single"},
 };
 
-bool HasTranslatedItems(const CControlSpec& spec) {
-  for (const CTextItem& item : spec.items) {
+bool HasTranslatedItems(const CControlEntry& entry) {
+  for (const CTextItem& item : entry.items) {
     if (*item.key) return true;
   }
   return false;
@@ -62,7 +62,9 @@ bool HasTranslatedItems(const CControlSpec& spec) {
 
 }  // namespace
 
-std::string MenuPopupKey(int p) { return "6" + std::to_string(p + 5) + "1"; }
+std::string MenuPopupKey(int p) {
+  return "6" + std::to_string(p + 5) + "1";
+}
 
 std::string MenuItemKey(int p, int q) {
   return "6" + std::to_string(p + 5) + std::to_string(q + 2);
@@ -76,12 +78,12 @@ void ApplyPanelTexts(CPanelModel& panel, const TextLookup& lookup) {
   }
   // Every list whose items have texts of their own is refilled in the same order; its
   // selection stays at the same index.
-  for (const CControlSpec& spec : PanelControls()) {
-    if (spec.kind != CControlKind::Combo || !HasTranslatedItems(spec)) continue;
-    CControlState& s = panel.State(spec.id);
+  for (const CControlEntry& entry : PanelControls()) {
+    if (entry.kind != CControlKind::Combo || !HasTranslatedItems(entry)) continue;
+    CControlState& s = panel.State(entry.id);
     const int selection = s.selection;
     s.items.clear();
-    for (const CTextItem& item : spec.items) {
+    for (const CTextItem& item : entry.items) {
       s.items.push_back(*item.key ? lookup(item.key, item.text) : item.text);
     }
     s.selection = selection >= 0 && selection < static_cast<int>(s.items.size()) ? selection : -1;

@@ -161,8 +161,8 @@ TEST_F(PanelModelTest, GatePageByFunction) {
     ASSERT_TRUE(ApplyPanelSetting(panel, "Function", c.function, &error));
     panel.OnPageSelected(5);
     std::vector<int> shown;
-    for (const CControlSpec& spec : PanelControls()) {
-      if (spec.page >= 0 && Shown(spec.id)) shown.push_back(spec.id);
+    for (const CControlEntry& entry : PanelControls()) {
+      if (entry.page >= 0 && Shown(entry.id)) shown.push_back(entry.id);
     }
     std::sort(shown.begin(), shown.end());
     std::vector<int> expected = c.shown;
