@@ -52,7 +52,7 @@ class Document {
   std::vector<std::pair<std::string, std::string>> Entries(std::string_view section) const;
 
   void Set(std::string_view section, std::string_view key, std::string_view value);
-  std::string Serialize() const;  // the original lines, changed only where Set touched them
+  std::string Serialize() const;  // the lines as read, changed only where Set touched them
 
  private:
   struct Line {
