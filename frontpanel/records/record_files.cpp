@@ -43,6 +43,18 @@ double SixDecimals(double v) {
   return out;
 }
 
+// Hands each (read_value, read_time) row of q to each until it says stop; false on an error.
+bool EachReading(CSqliteStmt& q, const std::function<bool(const CReading&)>& each) {
+  CReading r;
+  int rc;
+  while ((rc = q.Step()) == SQLITE_ROW) {
+    r.value = q.ColumnDouble(0);
+    r.time = q.ColumnText(1);
+    if (!each(r)) return true;
+  }
+  return rc == SQLITE_DONE;
+}
+
 }  // namespace
 
 std::string RecordFolderFor(const std::string& currentDirectory) {
@@ -194,14 +206,7 @@ bool CRecordFile::ReadRange(std::int64_t first, std::int64_t limit,
   }
   q.Bind(1, limit < 0 ? std::int64_t{-1} : limit);
   q.Bind(2, first < 0 ? std::int64_t{0} : first);
-  CReading r;
-  int rc;
-  while ((rc = q.Step()) == SQLITE_ROW) {
-    r.value = q.ColumnDouble(0);
-    r.time = q.ColumnText(1);
-    if (!each(r)) return true;
-  }
-  return rc == SQLITE_DONE ? true : Fail("cannot read the readings");
+  return EachReading(q, each) ? true : Fail("cannot read the readings");
 }
 
 bool CRecordFile::Filter(double upper, double lower,
@@ -214,14 +219,7 @@ bool CRecordFile::Filter(double upper, double lower,
   }
   q.Bind(1, SixDecimals(upper));
   q.Bind(2, SixDecimals(lower));
-  CReading r;
-  int rc;
-  while ((rc = q.Step()) == SQLITE_ROW) {
-    r.value = q.ColumnDouble(0);
-    r.time = q.ColumnText(1);
-    if (!each(r)) return true;
-  }
-  return rc == SQLITE_DONE ? true : Fail("cannot search the readings");
+  return EachReading(q, each) ? true : Fail("cannot search the readings");
 }
 
 }  // namespace zc::fp

@@ -9,7 +9,7 @@
 #include <map>
 #include <utility>
 
-#include "chart_record_files.h"
+#include "record_folder.h"
 #include "recording_ui.h"
 
 namespace zc::fp {

@@ -10,7 +10,7 @@
 #include <QRadioButton>
 #include <QSlider>
 
-#include "chart_record_files.h"
+#include "record_folder.h"
 #include "recording_ui.h"
 #include "records/chart_record_dlg.h"
 #include "resources/artwork.h"

@@ -1,4 +1,4 @@
-// Real record files for the chart tests: a fresh folder with a DB subfolder, made the process's
+// Real record files for the record tests: a fresh folder with a DB subfolder, made the process's
 // current directory for the test and restored afterwards.
 #pragma once
 
@@ -24,7 +24,7 @@ class CRecordFolderTest : public ::testing::Test {
   void SetUp() override {
     previous_ = std::filesystem::current_path();
     root_ = std::filesystem::temp_directory_path() /
-            ("zc_chart_" + std::to_string(::getpid()) + "_" +
+            ("zc_records_" + std::to_string(::getpid()) + "_" +
              ::testing::UnitTest::GetInstance()->current_test_info()->name());
     std::filesystem::remove_all(root_);
     std::filesystem::create_directories(root_ / "DB");
@@ -52,14 +52,21 @@ class CRecordFolderTest : public ::testing::Test {
       s.Bind(1, std::string_view(start));
       ASSERT_EQ(s.Step(), SQLITE_DONE);
     }
+    // Readings a second apart from 14:00:00 on.
     CSqliteStmt s;
-    ASSERT_TRUE(s.Prepare(db, "INSERT INTO read VALUES (?, '1899-12-30 14:05:10')"));
-    for (double v : values) {
-      s.Bind(1, v);
+    ASSERT_TRUE(s.Prepare(db, "INSERT INTO read VALUES (?, ?)"));
+    for (std::size_t i = 0; i < values.size(); ++i) {
+      char time[32];
+      std::snprintf(time, sizeof time, "1899-12-30 14:%02zu:%02zu", (i / 60) % 60, i % 60);
+      s.Bind(1, values[i]);
+      s.Bind(2, std::string_view(time));
       ASSERT_EQ(s.Step(), SQLITE_DONE);
       s.Reset();
     }
     ASSERT_TRUE(db.Exec("COMMIT"));
+  }
+  void MakeRecord(int n, const std::string& start, const std::vector<double>& values) {
+    MakeRecord(n, values, start);
   }
 
   void WriteGarbage(int n) {

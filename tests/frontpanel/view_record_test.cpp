@@ -11,6 +11,7 @@
 
 using namespace std::string_literals;
 
+#include "record_folder.h"
 #include "recording_ui.h"
 
 namespace zc::fp {
@@ -28,59 +29,8 @@ void WriteText(const fs::path& p, const std::string& text) {
   std::ofstream(p, std::ios::binary) << text;
 }
 
-// Works in a fresh folder with a DB subfolder, the process's current directory meanwhile.
-class ViewRecordTest : public ::testing::Test {
+class ViewRecordTest : public testing::CRecordFolderTest {
  protected:
-  void SetUp() override {
-    previous_ = fs::current_path();
-    root_ = fs::temp_directory_path() /
-            ("zc_view_record_" + std::to_string(::getpid()) + "_" +
-             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(root_);
-    fs::create_directories(root_ / "DB");
-    fs::current_path(root_);
-  }
-  void TearDown() override {
-    fs::current_path(previous_);
-    fs::remove_all(root_);
-  }
-
-  fs::path RecordPath(int n) const {
-    return root_ / "DB" / ("DBfile_DB" + std::to_string(n) + ".mdb");
-  }
-
-  // A record file with a start time (none when empty) and readings at 14:05:00 onwards.
-  void MakeRecord(int n, const std::string& start, const std::vector<double>& values) {
-    std::string error;
-    ASSERT_TRUE(CreateRecordFile(RecordPath(n).string(), &error)) << error;
-    CSqliteDb db;
-    ASSERT_TRUE(db.Open(RecordPath(n).string(), false));
-    ASSERT_TRUE(db.Exec("BEGIN"));
-    if (!start.empty()) {
-      CSqliteStmt s;
-      ASSERT_TRUE(s.Prepare(db, "INSERT INTO read_date VALUES (?)"));
-      s.Bind(1, std::string_view(start));
-      ASSERT_EQ(s.Step(), SQLITE_DONE);
-    }
-    CSqliteStmt s;
-    ASSERT_TRUE(s.Prepare(db, "INSERT INTO read VALUES (?, ?)"));
-    for (std::size_t i = 0; i < values.size(); ++i) {
-      char time[32];
-      std::snprintf(time, sizeof time, "1899-12-30 14:%02zu:%02zu", (i / 60) % 60, i % 60);
-      s.Bind(1, values[i]);
-      s.Bind(2, std::string_view(time));
-      ASSERT_EQ(s.Step(), SQLITE_DONE);
-      s.Reset();
-    }
-    ASSERT_TRUE(db.Exec("COMMIT"));
-  }
-
-  static std::vector<double> Counting(int n) {
-    std::vector<double> v(static_cast<std::size_t>(n));
-    for (int i = 0; i < n; ++i) v[static_cast<std::size_t>(i)] = i + 1;
-    return v;
-  }
-
   // Opens the view and selects record n's entry.
   void OpenAndSelect(int n) {
     view_.Open();
@@ -99,7 +49,6 @@ class ViewRecordTest : public ::testing::Test {
     return out;
   }
 
-  fs::path previous_, root_;
   CRecordingUi ui_;
   CViewRecord view_{ui_, [](const std::string&, const std::string& def) { return def; }};
 };
@@ -211,7 +160,9 @@ TEST_F(ViewRecordTest, PagesOfTenThousand) {
     EXPECT_EQ(view_.gridRowCount(), std::min(c.readings, kPageSize) + 1);
     view_.SelectRange(c.page);
     EXPECT_EQ(view_.gridRowCount(), c.gridRows);
-    if (c.gridRows > 1) EXPECT_EQ(LimitValue(view_.grid[0].value), c.firstValue);
+    if (c.gridRows > 1) {
+      EXPECT_EQ(LimitValue(view_.grid[0].value), c.firstValue);
+    }
   }
   EXPECT_TRUE(ui_.messages.empty());
 }
@@ -290,12 +241,12 @@ TEST_F(ViewRecordTest, DeleteKeepsTheOtherNumbers) {
   MakeRecord(1, "2026-12-11 14:05:09", {1});
   MakeRecord(4, "2026-12-11 14:05:09", {4});
   MakeRecord(10, "2026-12-11 14:05:09", {10});
-  WriteText(RecordPath(4).string() + "-journal", "");
+  WriteText(RecordPath(4) + "-journal", "");
   OpenAndSelect(4);
   EXPECT_EQ(view_.DeleteQuestion(), "Are you sure you want to delete this record?");
   view_.DeleteSelected();
   EXPECT_FALSE(fs::exists(RecordPath(4)));
-  EXPECT_FALSE(fs::exists(RecordPath(4).string() + "-journal"));
+  EXPECT_FALSE(fs::exists(RecordPath(4) + "-journal"));
   ASSERT_EQ(view_.records.size(), 2u);
   EXPECT_EQ(view_.selectedRecord, -1);
   EXPECT_EQ(view_.countText, "1");  // still the deleted record's until another is chosen
@@ -345,7 +296,7 @@ TEST_F(ViewRecordTest, CsvExportOfRowsWithoutAValue) {
   MakeRecord(1, "2010-03-15 14:05:09", {1, 2, 3});
   {
     CSqliteDb db;
-    ASSERT_TRUE(db.Open(RecordPath(1).string(), false));
+    ASSERT_TRUE(db.Open(RecordPath(1), false));
     ASSERT_TRUE(db.Exec("UPDATE read SET read_value = NULL WHERE rowid = 2"));
   }
   OpenAndSelect(1);
